@@ -12,6 +12,7 @@
 // HandleIo() on the main thread; HandleIo raises the component events there,
 // one at a time, in the fixed order (received data before transmit-empty).
 // No thread of our own is started, so no locks are needed.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -105,11 +106,19 @@ public:
 
     // Host integration.
     int NativeHandle() const { return fd_; }
-    bool WantsWrite() const { return !pending_.empty(); }
+    // True while the host should also watch for writability: bytes of the
+    // last write are waiting for room in the driver, or the transmit-empty
+    // check is due.
+    bool WantsWrite() const;
+    // Milliseconds after which the host should call HandleIo(false, false,
+    // false) even without descriptor activity (the driver's output queue is
+    // still draining and OnTxEmpty is due once it is empty); -1 when nothing
+    // is due.
+    int TxEmptyCheckMs() const;
     // Called by the host on the main thread when the descriptor is readable,
     // writable or hung up. Dispatches the component events.
     void HandleIo(bool readable, bool writable, bool hangup);
-    // Called by the host when the descriptor changes (opened or closed).
+    // Called by the host when the descriptor changes (opened, closed or lost).
     std::function<void()> OnHandleChanged;
 
     // Events.
@@ -121,10 +130,19 @@ public:
     // the text says so in words.
     std::function<void(TAsynComm32&, const std::string& message)> OnLost;
 
+    // Provider subtype reported by OnOpen for an opened port.
+    static constexpr int kProviderSerial = 1;
+
 private:
+    // Readable-but-empty wake-ups (or zero-byte reads) in a row taken as end of file.
+    static constexpr int kZeroReadLimit = 3;
+
     void ApplyLineSettings();
     void Dispatch(uint32_t events);
     void FlushPending();
+    void CloseDescriptor(bool purge);
+    void Lose();
+    uint32_t LineEvents();
 
     std::string deviceName_ = "COM2";
     TBaudRate baudRate_ = TBaudRate::cbr9600;
@@ -145,9 +163,20 @@ private:
     int lastError_ = 0;
     int actualBaud_ = 0;
     std::vector<uint8_t> pending_;  // bytes of the last write not yet taken by the driver
-    bool txEmptyDue_ = false;
+    TC32EventType activeEvents_ = kAllEvents;  // MonitorEvents as of the last Open
+    bool txEmptyDue_ = false;   // a write finished on the driver side; OnTxEmpty not yet raised
+    bool txDrainWait_ = false;  // the driver's output queue was not empty at the last look
+    std::chrono::steady_clock::time_point txCheckAt_{};
+    bool readFailed_ = false;   // a read or write failed as on a vanished device
     int zeroReads_ = 0;
-    unsigned modemLines_ = 0;
+    unsigned generation_ = 0;   // changes on every open and close
+    bool modemLinesKnown_ = false;
+    int modemLines_ = 0;
+    struct {
+        bool known = false;
+        int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
+    } counters_;
+    uint32_t lastErrors_ = 0;
 };
 
 }  // namespace morvane

@@ -90,3 +90,79 @@ std::string SourceDir() {
 }
 
 }  // namespace morvane::test
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+
+extern char** environ;
+
+namespace morvane::test {
+
+Program::Program(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+    int outPipe[2], errPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, outPipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&fa, errPipe[1], STDERR_FILENO);
+    posix_spawn_file_actions_addopen(&fa, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    std::vector<std::string> a = args;
+    std::vector<char*> argv;
+    for (auto& s : a) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envStore;
+    for (char** e = environ; *e; ++e) envStore.emplace_back(*e);
+    for (const auto& e : extraEnv) envStore.push_back(e);
+    std::vector<char*> envp;
+    for (auto& s : envStore) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    int rc = posix_spawn(&pid_, a[0].c_str(), &fa, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&fa);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    out_ = outPipe[0];
+    err_ = errPipe[0];
+    if (rc != 0) {
+        pid_ = -1;
+        result_.err = a[0] + ": " + strerror(rc);
+        done_ = true;
+    }
+}
+
+Program::~Program() {
+    if (!done_) Wait(1);
+    if (out_ >= 0) close(out_);
+    if (err_ >= 0) close(err_);
+}
+
+ProgramResult Program::Wait(int timeoutMs) {
+    if (done_) return result_;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool outOpen = true, errOpen = true;
+    while (outOpen || errOpen) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) {
+            kill(pid_, SIGKILL);
+            break;
+        }
+        pollfd p[2] = {{outOpen ? out_ : -1, POLLIN, 0}, {errOpen ? err_ : -1, POLLIN, 0}};
+        if (poll(p, 2, static_cast<int>(left)) <= 0) continue;
+        char buf[4096];
+        for (int i = 0; i < 2; ++i) {
+            if (!(p[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            ssize_t n = read(p[i].fd, buf, sizeof buf);
+            if (n > 0) (i == 0 ? result_.out : result_.err).append(buf, static_cast<size_t>(n));
+            else (i == 0 ? outOpen : errOpen) = false;
+        }
+    }
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    result_.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    done_ = true;
+    return result_;
+}
+
+}  // namespace morvane::test

@@ -55,3 +55,38 @@ std::string BinDir();
 std::string SourceDir();
 
 }  // namespace morvane::test
+
+#include <vector>
+
+namespace morvane::test {
+
+struct ProgramResult {
+    int status = -1;       // exit status, or -1 when it did not end normally
+    std::string out;       // standard output
+    std::string err;       // standard error
+};
+
+// A program started in the background with its output collected.
+class Program {
+public:
+    // args[0] is the program path. extraEnv entries are "NAME=value".
+    Program(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {});
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    // Waits for the end (killing it after timeoutMs) and returns its result.
+    ProgramResult Wait(int timeoutMs = 60000);
+private:
+    int pid_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+    bool done_ = false;
+    ProgramResult result_;
+};
+
+inline ProgramResult RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {},
+                                int timeoutMs = 60000) {
+    return Program(args, extraEnv).Wait(timeoutMs);
+}
+
+}  // namespace morvane::test
