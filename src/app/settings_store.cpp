@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+
+#include "app/text_io.h"
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -20,17 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string EnvText(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? std::string(v) : std::string();
-}
-
-std::string HomeDirectory() {
-    std::string home = EnvText("HOME");
-    if (!home.empty()) return home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
-    return "/";
-}
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -84,30 +75,12 @@ int HexDigit(char c) {
 // The file as lines without their endings; nullopt when it exists but cannot
 // be read. A missing file is an empty list.
 std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        if (errno == ENOENT) return lines;
+    auto content = ReadWholeFile(path);
+    if (!content) {
+        if (errno == ENOENT) return std::vector<std::string>{};
         return std::nullopt;
     }
-    std::string content;
-    char buf[8192];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, n);
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return std::nullopt;
-    size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        size_t stop = end == std::string::npos ? content.size() : end;
-        size_t len = stop - start;
-        if (len > 0 && content[stop - 1] == '\r') --len;
-        lines.push_back(content.substr(start, len));
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return lines;
+    return SplitLines(*content);
 }
 
 // A section header "[...]": the key path, or nullopt for any other line.

@@ -9,6 +9,8 @@
 #include <ctime>
 #include <filesystem>
 
+#include "app/text_io.h"
+
 namespace morvane {
 
 namespace {
@@ -119,27 +121,9 @@ std::string SideFilePath(const std::string& startDir, const std::string& name) {
 }
 
 std::optional<std::vector<std::string>> ReadTextLines(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return std::nullopt;
-    std::string content;
-    char buf[8192];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, n);
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return std::nullopt;
-    std::vector<std::string> lines;
-    size_t start = content.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;  // UTF-8 byte order mark
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        size_t stop = end == std::string::npos ? content.size() : end;
-        size_t len = stop - start;
-        if (len > 0 && content[stop - 1] == '\r') --len;
-        lines.push_back(content.substr(start, len));
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return lines;
+    auto content = ReadWholeFile(path);
+    if (!content) return std::nullopt;
+    return SplitLines(*content);
 }
 
 bool WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {

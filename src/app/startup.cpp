@@ -10,6 +10,7 @@
 
 #include "app/settings_store.h"
 #include "app/side_files.h"
+#include "app/text_io.h"
 
 namespace morvane {
 
@@ -17,17 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string EnvText(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? std::string(v) : std::string();
-}
-
-std::string HomeDirectory() {
-    std::string home = EnvText("HOME");
-    if (!home.empty()) return home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
-    return "/";
-}
 
 std::string WithoutTrailingSeparator(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();

@@ -1,0 +1,19 @@
+#pragma once
+// Small text and environment helpers shared by the settings store, the side
+// files and the start-up values.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvane {
+
+// The variable's value, or empty.
+std::string EnvText(const char* name);
+// $HOME, else the password database's home, else "/".
+std::string HomeDirectory();
+// Lines without their endings (LF or CR LF); a leading UTF-8 byte order mark is skipped.
+std::vector<std::string> SplitLines(const std::string& content);
+// The whole file; nullopt when it cannot be opened or read (errno tells why).
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+}  // namespace morvane
