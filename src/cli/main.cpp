@@ -11,6 +11,7 @@
 #include "app/sim_process.h"
 #include "app/startup.h"
 #include "cli/cli_host.h"
+#include "link/serial_trace.h"
 
 namespace {
 
@@ -21,13 +22,14 @@ constexpr int kExitUsage = 2;
 constexpr int kExitNoDevice = 3;
 
 const char* kUsage =
-    "usage: morvane-cli [--port PATH | --sim LETTER] [--timeout SECONDS] [--start-dir DIR] detect";
+    "usage: morvane-cli [--port PATH | --sim LETTER] [--timeout SECONDS] [--trace FILE] [--start-dir DIR] detect";
 
 struct Options {
     std::optional<std::string> port;
     std::optional<std::string> sim;
     int timeoutSeconds = 30;
     std::optional<std::string> startDir;
+    std::optional<std::string> trace;
     std::string command;
 };
 
@@ -47,12 +49,13 @@ std::optional<int> Parse(int argc, char** argv, Options& o) {
             (void)name;
             return args[++i];
         };
-        if (a == "--port" || a == "--sim" || a == "--timeout" || a == "--start-dir") {
+        if (a == "--port" || a == "--sim" || a == "--timeout" || a == "--start-dir" || a == "--trace") {
             auto v = value(a.c_str());
             if (!v) return Usage(a + " needs a value");
             if (a == "--port") o.port = *v;
             else if (a == "--sim") o.sim = *v;
             else if (a == "--start-dir") o.startDir = *v;
+            else if (a == "--trace") o.trace = *v;
             else {
                 char* end = nullptr;
                 long t = std::strtol(v->c_str(), &end, 10);
@@ -96,6 +99,14 @@ int Detect(const Options& o) {
     LauncherEnv env;
     env.startup = startup;
     Launcher launcher(view, shell, configurator, env);
+    SerialTrace trace;
+    if (o.trace) {
+        if (!trace.Start(*o.trace)) {
+            std::cerr << "error: cannot write the trace: " << trace.Error() << "\n";
+            return kExitUsage;
+        }
+        launcher.Port().SetTrace(&trace);
+    }
     launcher.Create();
     launcher.Activate();
 

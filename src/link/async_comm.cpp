@@ -29,6 +29,7 @@
 //  - Modem-line (CTS, DSR, ring, carrier) and error/break events are checked
 //    whenever the port is serviced; pseudo-terminals have neither.
 #include "link/async_comm.h"
+#include "link/serial_trace.h"
 
 #include "link/port_names.h"
 
@@ -116,6 +117,7 @@ TAsynComm32::~TAsynComm32() {
 void TAsynComm32::SetBaudRate(TBaudRate rate) {
     baudRate_ = rate;
     ApplyLineSettings();
+    if (trace_ && fd_ >= 0) trace_->Note("speed " + std::to_string(BaudRateValue(rate)) + " baud");
 }
 
 void TAsynComm32::SetParity(TParity p) {
@@ -234,6 +236,7 @@ void TAsynComm32::Open() {
     auto fail = [this](int error, const std::string& text) {
         lastError_ = error;
         lastErrorText_ = text;
+        if (trace_) trace_->Note("open failed: " + text);
         if (OnOpen) OnOpen(*this, 0, error);
     };
 
@@ -304,6 +307,7 @@ void TAsynComm32::Open() {
         counters_.bufOverrun = ic.buf_overrun;
     }
 
+    if (trace_) trace_->Note("open " + *path + " " + std::to_string(BaudRateValue(baudRate_)) + " baud");
     if (OnHandleChanged) OnHandleChanged();
     if (OnOpen) OnOpen(*this, kProviderSerial, 0);
 }
@@ -325,6 +329,7 @@ void TAsynComm32::CloseDescriptor(bool purge) {
 
 void TAsynComm32::Close() {
     if (fd_ < 0) return;
+    if (trace_) trace_->Note("close");
     CloseDescriptor(true);
     if (OnHandleChanged) OnHandleChanged();
 }
@@ -334,6 +339,7 @@ void TAsynComm32::Lose() {
     CloseDescriptor(false);
     lastError_ = ENODEV;
     lastErrorText_ = message;
+    if (trace_) trace_->Note(message);
     if (OnHandleChanged) OnHandleChanged();
     if (OnLost) OnLost(*this, message);
 }
@@ -344,7 +350,10 @@ int TAsynComm32::Write(const uint8_t* data, int count) {
         // The previous block is still going out: see whether the driver takes
         // the rest now; if not, this block is dropped.
         FlushPending();
-        if (fd_ < 0 || !pending_.empty()) return 0;
+        if (fd_ < 0 || !pending_.empty()) {
+            if (trace_) trace_->Dropped(data, count);
+            return 0;
+        }
     }
     ssize_t n;
     do {
@@ -354,6 +363,7 @@ int TAsynComm32::Write(const uint8_t* data, int count) {
         if (errno != EAGAIN) return 0;  // the device refused it (lost: the poll reports it)
         n = 0;
     }
+    if (trace_) trace_->Sent(data, count);
     if (n < count) pending_.assign(data + n, data + count);
     if (activeEvents_ & Bit(TC32EventState::evTxEmpty)) {
         txEmptyDue_ = true;
@@ -404,6 +414,7 @@ int TAsynComm32::Read(uint8_t* buffer, int count) {
     if (options_ & Bit(TAsynComm32Option::osNullStrip)) {
         n = std::remove(buffer, buffer + n, uint8_t{0}) - buffer;
     }
+    if (trace_ && n > 0) trace_->Received(buffer, static_cast<int>(n));
     return static_cast<int>(n);
 }
 

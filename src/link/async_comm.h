@@ -20,6 +20,8 @@
 
 namespace morvane {
 
+class SerialTrace;
+
 enum class TBaudRate {
     cbr110, cbr300, cbr600, cbr1200, cbr2400, cbr4800, cbr9600, cbr14400, cbr19200,
     cbr38400, cbr56000, cbr57600, cbr115200, cbr128000, cbr256000
@@ -104,6 +106,10 @@ public:
     // Bit rate the driver reports after the last change (0 when closed).
     int ActualBaud() const { return actualBaud_; }
 
+    // Records every byte and port event in the trace while one is set (not owned).
+    void SetTrace(SerialTrace* trace) { trace_ = trace; }
+    SerialTrace* Trace() const { return trace_; }
+
     // Host integration.
     int NativeHandle() const { return fd_; }
     // True while the host should also watch for writability: bytes of the
@@ -134,6 +140,7 @@ public:
     static constexpr int kProviderSerial = 1;
 
 private:
+    SerialTrace* trace_ = nullptr;
     // Readable-but-empty wake-ups (or zero-byte reads) in a row taken as end of file.
     static constexpr int kZeroReadLimit = 3;
 

@@ -58,6 +58,19 @@ TEST_F(CliDetect, StartsItsOwnSimulatedDevice) {
     EXPECT_EQ(r.out, "type=Q product=Quendor GSM_4G\n");
 }
 
+TEST_F(CliDetect, TraceRecordsTheProbeAndTheAnswer) {
+    ProgramResult r = test::RunProgram(
+        {Cli(), "--sim", "H", "--timeout", "20", "--trace", dir.File("trace.txt"), "detect"}, Env());
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto trace = test::ReadFile(dir.File("trace.txt"));
+    EXPECT_NE(trace.find(" open /dev/pts/"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("TX  TxCel=- 00 00 FF 00 01 FE"), std::string::npos) << trace;
+    // The device's answer: six bytes whose fourth is the type letter 'H' (48).
+    EXPECT_NE(trace.find(" 48 "), trace.find("RX ")) << trace;
+    EXPECT_NE(trace.find("RX "), std::string::npos) << trace;
+    EXPECT_NE(trace.find(" close"), std::string::npos) << trace;
+}
+
 TEST_F(CliDetect, SilentPortEndsWithStatus3NamingThePort) {
     test::PtyPair pty;  // nobody answers on it
     ProgramResult r = test::RunProgram({Cli(), "--port", pty.SlavePath(), "--timeout", "2", "detect"}, Env());

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
@@ -79,9 +80,23 @@ std::string PtyPair::ReadMaster(int timeoutMs) {
     return out;
 }
 
+std::string ReadFile(const std::string& path) {
+    std::string out;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+        std::fclose(f);
+    }
+    return out;
+}
+
 std::string BinDir() {
-    const char* v = getenv("MORVANE_BIN_DIR");
-    return v ? v : "build/bin";
+    if (const char* v = getenv("MORVANE_BIN_DIR")) return v;
+    // The test programs are built beside the programs they drive.
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("build/bin") : exe.parent_path().string();
 }
 
 std::string SourceDir() {

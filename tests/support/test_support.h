@@ -50,6 +50,9 @@ private:
     std::string slavePath_;
 };
 
+// The file's content, or empty.
+std::string ReadFile(const std::string& path);
+
 // Directory of the built programs (MORVANE_BIN_DIR, set by CTest).
 std::string BinDir();
 std::string SourceDir();

@@ -1,0 +1,138 @@
+// The link over a real pseudo-terminal: the simulated device on the other
+// side, hosted by PollLoop as the command-line tool does.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "app/configurator.h"
+#include "app/poll_loop.h"
+#include "app/view.h"
+#include "config/config_image.h"
+#include "devsim/devsim.h"
+#include "link/link.h"
+#include "support/test_support.h"
+
+namespace morvane {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Form {
+    Configurator form{"\\software\\GSM\\test"};
+    ConfigImage image;
+    RecordingView view;
+    DeviceLink link{form, image, view};
+    Form(int type, int version, const std::string& port) {
+        form.DeviceType = type;
+        form.DeviceVersion = version;
+        form.StartAction = Configurator::kStartNothing;
+        form.PortHandedOver = true;
+        link.PortOverride = port;
+    }
+};
+
+bool SameBytes(const ConfigImage& image, const devsim::DeviceModel& model, uint32_t from, uint32_t to) {
+    return std::equal(image.Data() + from, image.Data() + to, model.Memory().begin() + from);
+}
+
+TEST(LinkE2ETest, FullReadAndWriteAgainstTheSimulatedDevice) {
+    test::TempDir dir;
+    test::ScopedEnv settings("MORVANE_SETTINGS", dir.File("settings.ini"));
+    devsim::Options o;
+    o.typeCode = 'H';
+    o.version = 93;
+    devsim::DeviceModel model(o);
+    std::mt19937 rng(7);
+    for (uint32_t a = 0; a < 0x800; ++a)
+        if (a != 0xFE && a != 0xFF) model.Write(a, uint8_t(rng()));
+    for (uint32_t a = 0x350000; a < 0x355000; ++a) model.Write(a, uint8_t(rng()));
+    devsim::PtyDevice device(model);
+    std::string error;
+    ASSERT_TRUE(device.Start(&error)) << error;
+
+    Form f('H', 93, device.SlavePath());
+    PollLoop loop;
+    loop.AddTimer(f.link.Adas());
+    loop.AddPort(f.link.Port());
+
+    f.link.StartRead();
+    ASSERT_TRUE(loop.RunUntil([&] { return f.link.TxCel == 0; }, 60s)) << "TxCel " << f.link.TxCel;
+    EXPECT_EQ(f.form.StatusPanels[3], "Successful readout!");
+    EXPECT_TRUE(f.link.LinkOpen);
+    {
+        auto lock = device.Lock();
+        EXPECT_TRUE(SameBytes(f.image, model, 0, 0x800));
+        EXPECT_TRUE(SameBytes(f.image, model, 0x350000, 0x350400));
+        EXPECT_TRUE(SameBytes(f.image, model, 0x354000, 0x355000));
+    }
+
+    for (uint32_t a = 0; a < 0x800; ++a)
+        if (a != 0xFE && a != 0xFF) f.image[a] = uint8_t(rng());
+    for (uint32_t a = 0x350000; a < 0x355000; ++a) f.image[a] = uint8_t(rng());
+    f.link.StartWrite();
+    ASSERT_TRUE(loop.RunUntil([&] { return f.link.TxCel == 0; }, 60s)) << "TxCel " << f.link.TxCel;
+    EXPECT_EQ(f.form.StatusPanels[3], "Data sent successful!");
+    {
+        auto lock = device.Lock();
+        EXPECT_TRUE(SameBytes(f.image, model, 0, 0x800));
+        EXPECT_TRUE(SameBytes(f.image, model, 0x350000, 0x350500));
+        EXPECT_TRUE(SameBytes(f.image, model, 0x354000, 0x355000));
+        EXPECT_EQ(model.ClockText().size(), 12u);
+    }
+    // The idle wait runs out and the link closes its port.
+    ASSERT_TRUE(loop.RunUntil([&] { return !f.link.LinkOpen; }, 30s));
+    EXPECT_FALSE(f.link.Port().IsOpen());
+    loop.RemovePort(f.link.Port());
+    loop.RemoveTimer(f.link.Adas());
+    device.Stop();
+}
+
+TEST(LinkE2ETest, SilentDeviceAbandonsTheBlockReadAfterThirtyRequests) {
+    test::PtyPair pair;
+    Form f('H', 93, pair.SlavePath());
+    f.link.StartRead();
+    std::string wire;
+    int ticks = 0;
+    while (f.link.TxCel != 0 && ticks < 5000) {
+        f.link.AdasTimer();
+        ++ticks;
+        wire += pair.ReadMaster(0);
+    }
+    wire += pair.ReadMaster(200);
+    EXPECT_EQ(f.link.TxCel, 0);
+    const std::string request("\x00\xF7\x00\x00\x09\xF6", 6);
+    ASSERT_EQ(wire.size(), 30 * request.size());
+    for (size_t i = 0; i < wire.size(); i += 6) EXPECT_EQ(wire.substr(i, 6), request);
+    EXPECT_EQ(f.form.StatusPanels[3], "ERROR");
+    ASSERT_EQ(f.view.messages.size(), 1u);
+    EXPECT_EQ(f.view.messages[0], "ERROR Communication");
+    EXPECT_EQ(f.link.BlockErrorCount, 0);
+    EXPECT_TRUE(f.form.Controls()[linkctl::ReadButton].enabled);
+    EXPECT_FALSE(f.form.Controls()[linkctl::Progress].visible);
+    // The port is closed after the idle wait.
+    for (int i = 0; i < 60 && f.link.LinkOpen; ++i) f.link.AdasTimer();
+    EXPECT_FALSE(f.link.LinkOpen);
+    EXPECT_FALSE(f.link.Port().IsOpen());
+}
+
+TEST(LinkE2ETest, OversizedInputIsTakenOffThePort) {
+    test::PtyPair pair;
+    Form f('H', 93, pair.SlavePath());
+    f.link.StartRead();
+    f.link.AdasTimer();  // opens the port and sends the first request
+    ASSERT_TRUE(f.link.Port().IsOpen());
+    pair.ReadMaster(200);
+    pair.WriteMaster(std::string(2001, '\x11'));
+    for (int i = 0; i < 200 && f.link.Port().InQueue() < 2001; ++i) std::this_thread::sleep_for(10ms);
+    ASSERT_EQ(f.link.Port().InQueue(), 2001);
+    f.link.OnReceive(2001);
+    EXPECT_EQ(f.link.RxCount, 0);
+    EXPECT_EQ(f.link.Port().InQueue(), 0);
+    EXPECT_EQ(f.link.TxCel, 110);
+}
+
+}  // namespace
+}  // namespace morvane
