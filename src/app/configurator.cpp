@@ -3,6 +3,9 @@
 #include <utility>
 
 #include "app/settings_store.h"
+#include "app/settings_values.h"
+#include "app/side_files.h"
+#include "app/startup.h"
 
 namespace morvane {
 
@@ -17,12 +20,31 @@ Configurator::Configurator(std::string registryKey) : registryKey_(std::move(reg
     tx.text = "4";
     tx.itemIndex = 3;
     controls_["ComboBox16"].text = "5";
+    controls_["menu:Tiltás"].checked = true;  // "custom.dat" is not loaded unless the user unticks it
+    controls_["menu:special commands"].visible = false;
     languageTimer_.OnTimer = [this] { LanguageTimerTimer(); };
 }
 
 void Configurator::SetProductText(const std::string& text) {
     productText_ = text;
     StatusPanels[1] = text;
+}
+
+const std::array<const char*, 7> Configurator::kVoiceSlotEdits = {"Edit16", "Edit9",  "Edit13", "Edit14",
+                                                                   "Edit15", "Edit20", "Edit19"};
+
+void Configurator::Activate(const std::string& startDirectory) {
+    auto slots = PrepareSoundFolder(startDirectory);
+    for (size_t i = 0; i < slots.size(); ++i)
+        if (slots[i].existed) controls_.SetText(kVoiceSlotEdits[i], InternalSoundText);
+    Settings::EnsureDefault(setting::Mode);
+    Settings::EnsureDefault(setting::Company);
+    Settings::EnsureDefault(setting::Monitor);
+    ConfirmOff = Settings::ConfirmOff();
+    controls_.SetChecked("menu:Megerősítő kérdések tiltva!", ConfirmOff);
+    if (Settings::CustomTicked()) controls_.SetChecked("menu:Tiltás", true);
+    SpecialCommandsMenu = ReadSpecFunc(startDirectory).specialCommands || Settings::ModeCode() == "quartzline";
+    controls_.SetVisible("menu:special commands", SpecialCommandsMenu);
 }
 
 int Configurator::TakeStartAction() {

@@ -49,6 +49,16 @@ public:
     // Takes the start action once: returns it and leaves kStartUsed behind.
     int TakeStartAction();
 
+    // FormActivate of the configurator window: rewrites "base.wav", prepares
+    // the voice slot files ("Internal" for each slot whose file exists),
+    // writes the settings' start values where they are empty ("mode",
+    // "company", "monitor"), reads "Confirm", "custom" and "specfunc.txt".
+    void Activate(const std::string& startDirectory);
+    // Voice slot edit boxes in slot order (1 identification .. 7 tamper).
+    static const std::array<const char*, 7> kVoiceSlotEdits;
+    bool SpecialCommandsMenu = false;  // "specfunc.txt" line 1 "KRVSTQ" or mode "quartzline"
+    bool ConfirmOff = false;           // "Megerősítő kérdések tiltva!"
+
     ControlSet& Controls() { return controls_; }
     const ControlSet& Controls() const { return controls_; }
 

@@ -1,5 +1,9 @@
 #include "app/side_files.h"
 
+#include "app/configurator.h"
+#include "app/settings_store.h"
+#include "app/startup.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -188,6 +192,38 @@ TEST(SideFiles, VoiceMenuFollowsLanguage) {
     EXPECT_EQ(VoiceMenuFileName("0"), "MENU_HU.wav");
     EXPECT_EQ(VoiceMenuFileName("1"), "MENU_EN.wav");
     EXPECT_EQ(VoiceMenuFileName(""), "MENU_EN.wav");
+}
+
+}  // namespace
+}  // namespace morvane
+
+
+namespace morvane {
+namespace {
+
+// The configurator's activation rewrites "base.wav", marks the slots whose
+// sound file exists as "Internal" and fills in the settings left empty.
+TEST(ConfiguratorActivation, PreparesTheSoundSlotsAndTheStartValues) {
+    test::TempDir dir;
+    test::ScopedEnv store("MORVANE_SETTINGS", dir.File("settings.ini"));
+    {
+        std::FILE* f = std::fopen(dir.File("sound3.wav").c_str(), "wb");
+        std::fputs("not really a sound", f);
+        std::fclose(f);
+        f = std::fopen(dir.File("base.wav").c_str(), "wb");  // a damaged base sound is rewritten
+        std::fputs("x", f);
+        std::fclose(f);
+    }
+    Configurator form(RegistryKey());
+    form.Activate(dir.Path());
+    EXPECT_EQ(test::ReadFile(dir.File("base.wav")).size(), 844u);
+    EXPECT_EQ(test::ReadFile(dir.File("sound3.wav")), "not really a sound");
+    EXPECT_EQ(test::ReadFile(dir.File("sound1.wav")).size(), 844u);
+    EXPECT_EQ(form.Controls()["Edit13"].text, "Internal");  // slot 3
+    EXPECT_EQ(form.Controls()["Edit16"].text, "");          // slot 1 was created now
+    EXPECT_EQ(SettingsStore::Read(RegistryKey(), "mode"), "0");
+    EXPECT_EQ(SettingsStore::Read(RegistryKey(), "company"), "Qal");
+    EXPECT_EQ(SettingsStore::Read(RegistryKey(), "monitor"), "2");
 }
 
 }  // namespace
