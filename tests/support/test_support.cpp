@@ -100,8 +100,12 @@ std::string BinDir() {
 }
 
 std::string SourceDir() {
-    const char* v = getenv("MORVANE_SOURCE_DIR");
-    return v ? v : ".";
+    if (const char* v = getenv("MORVANE_SOURCE_DIR")) return v;
+#ifdef MORVANE_SOURCE_DIR_DEFAULT
+    return MORVANE_SOURCE_DIR_DEFAULT;
+#else
+    return ".";
+#endif
 }
 
 }  // namespace morvane::test
