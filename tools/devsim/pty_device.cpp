@@ -126,11 +126,18 @@ void PtyDevice::Run() {
                 if (!WriteAll(piece.bytes)) return;
                 continue;
             }
-            // At a line rate the bytes leave in small groups, each after its transmission time.
+            // At a line rate the bytes leave in small groups, each when the
+            // line would have carried it: the schedule counts from the start
+            // of the reply, so the sleeps' own overshoot does not add up.
             constexpr size_t kGroup = 16;
+            const auto begin = std::chrono::steady_clock::now();
             for (size_t at = 0; at < piece.bytes.size(); at += kGroup) {
                 size_t n = std::min(kGroup, piece.bytes.size() - at);
-                if (!Pause(static_cast<long>(n * 10 * 1000000 / static_cast<size_t>(rate)))) return;
+                const auto due = begin + std::chrono::microseconds(
+                                             static_cast<long>((at + n) * 10 * 1000000 / static_cast<size_t>(rate)));
+                const auto left =
+                    std::chrono::duration_cast<std::chrono::microseconds>(due - std::chrono::steady_clock::now());
+                if (!Pause(static_cast<long>(left.count()))) return;
                 if (!WriteAll(Bytes(piece.bytes.begin() + static_cast<std::ptrdiff_t>(at),
                                     piece.bytes.begin() + static_cast<std::ptrdiff_t>(at + n))))
                     return;
