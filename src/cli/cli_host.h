@@ -2,15 +2,24 @@
 // Host pieces of the command-line tool: a View that writes to standard error
 // and a Shell that has no windows.
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/view.h"
 
 namespace morvane::cli {
 
+// Messages go to standard error and are kept; questions are answered yes
+// with --yes, asked on a terminal, and refused otherwise.
 class ConsoleView : public View {
 public:
+    explicit ConsoleView(bool yes = false) : assumeYes(yes) {}
     bool assumeYes = false;
-    void Message(const std::string& text) override { std::cerr << "note: " << text << "\n"; }
+    std::vector<std::string> messages;
+    void Message(const std::string& text) override {
+        messages.push_back(text);
+        std::cerr << "note: " << text << "\n";
+    }
     bool Confirm(const std::string& text) override;
     std::optional<std::string> Prompt(const std::string&, const std::string&, const std::string&) override {
         return std::nullopt;

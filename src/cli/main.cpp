@@ -5,33 +5,23 @@
 #include <string>
 #include <vector>
 
-#include "app/configurator.h"
-#include "app/launcher.h"
-#include "app/poll_loop.h"
-#include "app/sim_process.h"
-#include "app/startup.h"
-#include "cli/cli_host.h"
-#include "link/serial_trace.h"
+#include "cli/commands.h"
 
 namespace {
 
-using namespace morvane;
-
-constexpr int kExitOk = 0;
-constexpr int kExitUsage = 2;
-constexpr int kExitNoDevice = 3;
+using namespace morvane::cli;
 
 const char* kUsage =
-    "usage: morvane-cli [--port PATH | --sim LETTER] [--timeout SECONDS] [--trace FILE] [--start-dir DIR] detect";
-
-struct Options {
-    std::optional<std::string> port;
-    std::optional<std::string> sim;
-    int timeoutSeconds = 30;
-    std::optional<std::string> startDir;
-    std::optional<std::string> trace;
-    std::string command;
-};
+    "usage: morvane-cli [--port PATH | --sim LETTER] [--timeout SECONDS] [--trace FILE] [--start-dir DIR]\n"
+    "                   [--type LETTER] [--version N] [--yes] COMMAND ...\n"
+    "commands:\n"
+    "  detect                              name the device on the port\n"
+    "  read --out FILE.dat                 read the configuration into a file\n"
+    "  write FILE.dat [--verify] [--backup] write a file's configuration into the device\n"
+    "  decode FILE.dat                     the settings as JSON on standard output\n"
+    "  encode FILE.json --out FILE.dat     a configuration file from JSON settings\n"
+    "  diff A.dat B.dat                    the settings that differ\n"
+    "  export-memory [FILE.dat] --out FILE the configuration area as \"config.php\" text";
 
 int Usage(const std::string& why) {
     if (!why.empty()) std::cerr << "morvane-cli: " << why << "\n";
@@ -39,29 +29,44 @@ int Usage(const std::string& why) {
     return kExitUsage;
 }
 
-// Parses the command line; returns the exit status on bad usage.
+bool NeedsValue(const std::string& a) {
+    return a == "--port" || a == "--sim" || a == "--timeout" || a == "--start-dir" || a == "--trace" ||
+           a == "--out" || a == "--type" || a == "--version";
+}
+
+// Parses the command line; returns the exit status on bad usage or help.
 std::optional<int> Parse(int argc, char** argv, Options& o) {
     std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto value = [&](const char* name) -> std::optional<std::string> {
-            if (i + 1 >= args.size()) return std::nullopt;
-            (void)name;
-            return args[++i];
-        };
-        if (a == "--port" || a == "--sim" || a == "--timeout" || a == "--start-dir" || a == "--trace") {
-            auto v = value(a.c_str());
-            if (!v) return Usage(a + " needs a value");
-            if (a == "--port") o.port = *v;
-            else if (a == "--sim") o.sim = *v;
-            else if (a == "--start-dir") o.startDir = *v;
-            else if (a == "--trace") o.trace = *v;
-            else {
+        if (NeedsValue(a)) {
+            if (i + 1 >= args.size()) return Usage(a + " needs a value");
+            const std::string v = args[++i];
+            if (a == "--port") o.port = v;
+            else if (a == "--sim") o.sim = v;
+            else if (a == "--start-dir") o.startDir = v;
+            else if (a == "--trace") o.trace = v;
+            else if (a == "--out") o.out = v;
+            else if (a == "--type") {
+                if (v.size() != 1) return Usage("--type takes one type letter");
+                o.type = v[0];
+            } else if (a == "--version") {
                 char* end = nullptr;
-                long t = std::strtol(v->c_str(), &end, 10);
-                if (v->empty() || *end != '\0' || t <= 0 || t > 86400) return Usage("bad --timeout: " + *v);
+                long n = std::strtol(v.c_str(), &end, 10);
+                if (v.empty() || *end != '\0' || n < 0 || n > 255) return Usage("bad --version: " + v);
+                o.version = static_cast<int>(n);
+            } else if (a == "--timeout") {
+                char* end = nullptr;
+                long t = std::strtol(v.c_str(), &end, 10);
+                if (v.empty() || *end != '\0' || t <= 0 || t > 86400) return Usage("bad --timeout: " + v);
                 o.timeoutSeconds = static_cast<int>(t);
             }
+        } else if (a == "--yes" || a == "-y") {
+            o.yes = true;
+        } else if (a == "--verify") {
+            o.verify = true;
+        } else if (a == "--backup") {
+            o.backup = true;
         } else if (a == "-h" || a == "--help") {
             std::cout << kUsage << "\n";
             return kExitOk;
@@ -70,74 +75,27 @@ std::optional<int> Parse(int argc, char** argv, Options& o) {
         } else if (o.command.empty()) {
             o.command = a;
         } else {
-            return Usage("unexpected argument " + a);
+            o.files.push_back(a);
         }
     }
     if (o.port && o.sim) return Usage("--port and --sim exclude each other");
     if (o.sim && o.sim->size() != 1) return Usage("--sim takes one type letter");
     if (o.command.empty()) return Usage("no command given");
-    if (o.command != "detect") return Usage("unknown command " + o.command);
-    return std::nullopt;
-}
-
-int Detect(const Options& o) {
-    StartupValues startup = ComputeStartupValues(o.startDir);
-    SimProcess sim;
-    if (o.sim) {
-        if (!sim.Start({"--type", *o.sim})) {
-            std::cerr << "error: " << sim.Error() << "\n";
-            return kExitNoDevice;
-        }
-        startup.PortOverride = sim.PortPath();
-    } else if (o.port) {
-        startup.PortOverride = *o.port;
+    struct Shape { const char* name; size_t files; bool out; };
+    static const Shape shapes[] = {{"detect", 0, false}, {"read", 0, true},   {"write", 1, false},
+                                   {"decode", 1, false}, {"encode", 1, true}, {"diff", 2, false}};
+    for (const Shape& s : shapes) {
+        if (o.command != s.name) continue;
+        if (o.files.size() != s.files) return Usage(o.command + " takes " + std::to_string(s.files) + " file(s)");
+        if (s.out && !o.out) return Usage(o.command + " needs --out FILE");
+        if (!s.out && o.out) return Usage(o.command + " takes no --out");
+        return std::nullopt;
     }
-
-    cli::ConsoleView view;
-    cli::NoWindowShell shell;
-    Configurator configurator(RegistryKey());
-    LauncherEnv env;
-    env.startup = startup;
-    Launcher launcher(view, shell, configurator, env);
-    SerialTrace trace;
-    if (o.trace) {
-        if (!trace.Start(*o.trace)) {
-            std::cerr << "error: cannot write the trace: " << trace.Error() << "\n";
-            return kExitUsage;
-        }
-        launcher.Port().SetTrace(&trace);
+    if (o.command == "export-memory") {
+        if (o.files.size() > 1 || !o.out) return Usage("export-memory takes [FILE.dat] --out FILE");
+        return std::nullopt;
     }
-    launcher.Create();
-    launcher.Activate();
-
-    const std::string portName = launcher.ChoosePortName();
-    if (!launcher.Port().IsOpen()) {
-        std::cerr << "error: cannot open " << portName << ": " << launcher.Port().LastErrorText() << "\n";
-        return kExitNoDevice;
-    }
-
-    PollLoop loop;
-    loop.AddTimer(launcher.Adas());
-    loop.AddPort(launcher.Port());
-    bool found = loop.RunUntil([&] { return launcher.DeviceType() != 0; },
-                               std::chrono::seconds(o.timeoutSeconds));
-    launcher.Port().Close();
-    if (!found) {
-        std::string why = launcher.Controls()["PortError"].text;
-        std::cerr << "error: no device answered on " << portName << " within " << o.timeoutSeconds << " s"
-                  << (why.empty() ? "" : " (" + why + ")") << "\n";
-        return kExitNoDevice;
-    }
-    // A letter outside the device type table (or "G" without the "ALL"
-    // filter) is printed with an empty product.
-    int letter = launcher.DeviceType();
-    std::string product;
-    if (const auto& info = launcher.Detected()) {
-        letter = info->configuratorType ? info->configuratorType : info->deviceType;
-        product = info->productText;
-    }
-    std::cout << "type=" << static_cast<char>(letter) << " product=" << product << "\n";
-    return kExitOk;
+    return Usage("unknown command " + o.command);
 }
 
 }  // namespace
@@ -145,5 +103,5 @@ int Detect(const Options& o) {
 int main(int argc, char** argv) {
     Options o;
     if (auto status = Parse(argc, argv, o)) return *status;
-    return Detect(o);
+    return RunCommand(o);
 }

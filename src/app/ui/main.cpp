@@ -1,9 +1,12 @@
 // morvane: the configuration and service program.
 //
 //   morvane [--sim LETTER] [--start-dir DIR] [ADMIN|OSTREL]
+//   morvane --screenshot DIR [--type LETTER] [--version N]
 //
 // --sim starts the simulated device program with that type letter and polls
-// its pseudo-terminal instead of a serial port.
+// its pseudo-terminal instead of a serial port. --screenshot renders the
+// launcher and every page of the configurator shaped for a device type to PNG
+// files in DIR and exits.
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
@@ -13,6 +16,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,13 +25,18 @@
 #include "app/sim_process.h"
 #include "app/startup.h"
 #include "app/ui/program.h"
+#include "config/ui/screenshots.h"
 
 namespace {
 
 void Usage() {
     std::fputs(
         "usage: morvane [--sim LETTER] [--start-dir DIR] [ADMIN|OSTREL]\n"
+        "       morvane --screenshot DIR [--type LETTER] [--version N]\n"
         "  --sim LETTER     run against a simulated device of that type (H, N, Q, K, ...)\n"
+        "  --screenshot DIR write PNG images of the launcher and every configurator page\n"
+        "                   for the device type (default H) and firmware version\n"
+        "                   (default 93, meaning 9.3) into DIR, then exit\n"
         "  --start-dir DIR  folder of the side files and the program's output files\n"
         "  ADMIN            advanced mode\n"
         "  OSTREL           accept every device model\n",
@@ -62,6 +72,12 @@ void QuitOnSignals(QObject* owner) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Screen images are rendered off the screen.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--screenshot") == 0 || std::strncmp(argv[i], "--screenshot=", 13) == 0) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromStdString(morvane::ProgramName));
     QApplication::setStyle(QStringLiteral("Fusion"));
@@ -73,6 +89,9 @@ int main(int argc, char** argv) {
     // Qt has taken its own options out of the list.
     std::vector<std::string> args;
     std::string simType;
+    std::string shotDir;
+    std::string shotType = "H";
+    std::string shotVersion = "93";
     const QStringList qargs = QApplication::arguments();
     for (int i = 1; i < qargs.size(); ++i) {
         const std::string a = qargs[i].toStdString();
@@ -80,6 +99,24 @@ int main(int argc, char** argv) {
             Usage();
             return 0;
         }
+        // Options with a value: --name VALUE or --name=VALUE.
+        bool taken = false;
+        for (auto [name, target] : {std::pair<const char*, std::string*>{"--screenshot", &shotDir},
+                                    {"--type", &shotType}, {"--version", &shotVersion}}) {
+            const std::string n = name;
+            if (a == n) {
+                if (i + 1 >= qargs.size()) {
+                    std::fprintf(stderr, "morvane: %s needs a value\n", name);
+                    return 2;
+                }
+                *target = qargs[++i].toStdString();
+                taken = true;
+            } else if (a.rfind(n + "=", 0) == 0) {
+                *target = a.substr(n.size() + 1);
+                taken = true;
+            }
+        }
+        if (taken) continue;
         if (a == "--sim") {
             if (i + 1 >= qargs.size()) {
                 std::fputs("morvane: --sim needs a type letter\n", stderr);
@@ -95,6 +132,28 @@ int main(int argc, char** argv) {
     if (!simType.empty() && simType.size() != 1) {
         std::fputs("morvane: --sim takes one type letter\n", stderr);
         return 2;
+    }
+
+    if (!shotDir.empty()) {
+        char* end = nullptr;
+        const long version = std::strtol(shotVersion.c_str(), &end, 10);
+        if (shotType.size() != 1 || shotVersion.empty() || *end != '\0' || version < 0 || version > 255) {
+            std::fputs("morvane: --type takes one letter, --version a number 0..255\n", stderr);
+            return 2;
+        }
+        const morvane::CommandLine shotCl = morvane::ParseCommandLine(args);
+        morvane::LauncherEnv shotEnv;
+        shotEnv.args = shotCl.args;
+        shotEnv.startup = morvane::ComputeStartupValues(shotCl.startDir);
+        morvane::Program program(std::move(shotEnv));
+        const morvane::ScreenshotResult shots =
+            morvane::WriteScreenshots(program, shotDir, static_cast<unsigned char>(shotType[0]), int(version));
+        for (const std::string& f : shots.files) std::printf("%s\n", f.c_str());
+        if (!shots.error.empty()) {
+            std::fprintf(stderr, "morvane: %s\n", shots.error.c_str());
+            return 1;
+        }
+        return 0;
     }
 
     const morvane::CommandLine cl = morvane::ParseCommandLine(args);
