@@ -12,3 +12,8 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
 fi
 echo "No display found: running the headless equivalent with the command-line tool on a simulated device (type $TYPE)."
 build/bin/morvane-cli --sim "$TYPE" detect
+echo "Reading the simulated device's configuration into build/simulated.dat ..."
+build/bin/morvane-cli --sim "$TYPE" read --out build/simulated.dat
+echo "Its phone numbers, as the settings pages show them:"
+build/bin/morvane-cli --type "$TYPE" decode build/simulated.dat | sed -n '/"Telefonszámok"/,/}/p'
+

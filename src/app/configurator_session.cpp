@@ -27,6 +27,8 @@ ConfiguratorSession::ConfiguratorSession(View& view, std::string registryKey, st
       startDirectory_(std::move(startDirectory)) {
     link_.OnReadFinished = [this] {
         ConfigImage& image = *image_;
+        if (BackupsEnabled && !DecodeAfterRead) SaveBackup();
+        if (!DecodeAfterRead) return;
         DecodeSettings(image, model_, Context());
         if (!model_.FirmwareInfo.text.empty()) form_.StatusPanels[2] = model_.FirmwareInfo.text;
         if (BackupsEnabled) SaveBackup();

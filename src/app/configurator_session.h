@@ -59,6 +59,9 @@ public:
     const std::string& LastBackup() const { return lastBackup_; }
     const std::string& LastBackupError() const { return lastBackupError_; }
     bool BackupsEnabled = true;
+    // Off: a full read leaves the image as the device sent it (decoding
+    // writes texts back into the image in their PC form).
+    bool DecodeAfterRead = true;
 
     // The six customer data texts of the pages (Edit2..Edit7).
     CustomerTexts Texts() const;

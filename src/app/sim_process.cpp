@@ -85,6 +85,8 @@ bool SimProcess::Start(const std::vector<std::string>& args, const std::string& 
     return true;
 }
 
+bool SimProcess::Signal(int sig) const { return pid_ > 0 && kill(pid_, sig) == 0; }
+
 void SimProcess::Stop() {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);

@@ -23,6 +23,9 @@ public:
     void Stop();
 
     bool Running() const { return pid_ > 0; }
+    // Sends a signal to the child (the simulated device saves its memory on
+    // SIGUSR1); false when it is not running.
+    bool Signal(int sig) const;
     const std::string& PortPath() const { return path_; }
     const std::string& Error() const { return error_; }
 

@@ -243,6 +243,7 @@ int Write(const Options& o) {
     t.contactIdOption = s.Link().ContactIdOptionOn();
     t.resellerFlag = s.Link().ResellerFlag;
     s.BackupsEnabled = false;
+    s.DecodeAfterRead = false;
     s.Read();
     if (auto status = cmd.Finish("verify read")) return *status;
     if (auto diff = FirstDifference(*sent, s.Image(), t)) {

@@ -21,6 +21,7 @@ struct Options {
     std::optional<std::string> startDir;
     std::optional<std::string> trace;
     std::optional<std::string> out;
+    std::optional<std::string> base;  // encode: the configuration file whose image the settings go over
     int type = 'H';                 // device type of files without a device (decode, encode, diff)
     int version = 93;               // firmware the encoded settings are made for (encode)
     bool yes = false;

@@ -19,7 +19,8 @@ const char* kUsage =
     "  read --out FILE.dat                 read the configuration into a file\n"
     "  write FILE.dat [--verify] [--backup] write a file's configuration into the device\n"
     "  decode FILE.dat                     the settings as JSON on standard output\n"
-    "  encode FILE.json --out FILE.dat     a configuration file from JSON settings\n"
+    "  encode FILE.json --out FILE.dat [--base A.dat]\n"
+    "                                      a configuration file from JSON settings (over A's image)\n"
     "  diff A.dat B.dat                    the settings that differ\n"
     "  export-memory [FILE.dat] --out FILE the configuration area as \"config.php\" text";
 
@@ -31,7 +32,7 @@ int Usage(const std::string& why) {
 
 bool NeedsValue(const std::string& a) {
     return a == "--port" || a == "--sim" || a == "--timeout" || a == "--start-dir" || a == "--trace" ||
-           a == "--out" || a == "--type" || a == "--version";
+           a == "--out" || a == "--type" || a == "--version" || a == "--base";
 }
 
 // Parses the command line; returns the exit status on bad usage or help.
@@ -47,6 +48,7 @@ std::optional<int> Parse(int argc, char** argv, Options& o) {
             else if (a == "--start-dir") o.startDir = v;
             else if (a == "--trace") o.trace = v;
             else if (a == "--out") o.out = v;
+            else if (a == "--base") o.base = v;
             else if (a == "--type") {
                 if (v.size() != 1) return Usage("--type takes one type letter");
                 o.type = v[0];
@@ -81,6 +83,7 @@ std::optional<int> Parse(int argc, char** argv, Options& o) {
     if (o.port && o.sim) return Usage("--port and --sim exclude each other");
     if (o.sim && o.sim->size() != 1) return Usage("--sim takes one type letter");
     if (o.command.empty()) return Usage("no command given");
+    if (o.base && o.command != "encode") return Usage("--base goes with encode");
     struct Shape { const char* name; size_t files; bool out; };
     static const Shape shapes[] = {{"detect", 0, false}, {"read", 0, true},   {"write", 1, false},
                                    {"decode", 1, false}, {"encode", 1, true}, {"diff", 2, false}};

@@ -53,18 +53,26 @@ int EncodeCommand(const Options& o) {
         return kExitFile;
     }
     ConsoleView view(o.yes);
-    ConfiguratorSession s(view, RegistryKey(), StartDirectoryOf(o));
-    s.BackupsEnabled = false;
-    s.Form().DeviceType = o.type;
-    s.Form().DeviceVersion = o.version;
+    std::unique_ptr<ConfiguratorSession> session;
+    if (o.base) {
+        // Bytes that no setting covers keep the values of the base file.
+        session = LoadSession(view, o, *o.base);
+        if (!session) return kExitFile;
+    } else {
+        session = std::make_unique<ConfiguratorSession>(view, RegistryKey(), StartDirectoryOf(o));
+        session->BackupsEnabled = false;
+        session->Form().DeviceType = o.type;
+        session->Form().DeviceVersion = o.version;
+        // The file records the firmware the settings were made for.
+        session->Image()[254] = uint8_t(o.version);
+    }
+    ConfiguratorSession& s = *session;
     try {
-        s.Model() = SettingsFromJsonText(*text, o.type);
+        s.Model() = SettingsFromJsonText(*text, s.Form().DeviceType);
     } catch (const SettingsJsonError& e) {
         for (const std::string& p : e.Problems()) std::cerr << "error: " << path << ": " << p << "\n";
         return kExitFile;
     }
-    // The file records the firmware the settings were made for.
-    s.Image()[254] = uint8_t(o.version);
     FileResult r = s.SaveFile(*o.out);
     if (!r.ok) {
         std::cerr << "error: " << r.error << "\n";
