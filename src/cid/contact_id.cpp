@@ -1,76 +1,21 @@
 #include "cid/contact_id.h"
 
+
 #include <stdexcept>
 #include <vector>
 
 #include "app/view.h"
+#include "config/device_charmap.h"
 
 namespace morvane {
 namespace {
 
-// ---- Code page 1250 <-> UTF-8 (names are stored as typed, one byte each) ----
+// Names are stored as typed, one code page 1250 byte a character.
 
-// Code points of bytes 0x80..0xFF; the five unassigned bytes keep their C1
-// control code point so that they survive a decode and encode unchanged.
-constexpr char16_t kCp1250High[128] = {
-    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,
-    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,
-    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
-    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,
-    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,
-    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
-    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
-    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
-    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
-    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
-    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
-    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
-    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
-};
-
-// Code points of a UTF-8 text; a malformed sequence gives U+FFFD per byte.
 std::vector<char32_t> CodePoints(const std::string& s) {
     std::vector<char32_t> out;
-    for (size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-        char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        bool ok = len != 0 && i + len <= s.size();
-        for (size_t k = 1; ok && k < len; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            ok = (c & 0xC0) == 0x80;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if (!ok) {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        out.push_back(cp);
-        i += len;
-    }
+    for (size_t i = 0; i < s.size();) out.push_back(NextCodePoint(s, i));
     return out;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
 }
 
 std::string Utf8(const std::vector<char32_t>& cps) {
@@ -82,13 +27,11 @@ std::string Utf8(const std::vector<char32_t>& cps) {
 // The stored byte of a character. Characters outside the code page, and the
 // two bytes that end a stored name (0 and 0xFF), become "?".
 uint8_t Cp1250Byte(char32_t cp) {
-    if (cp > 0 && cp < 0x80) return uint8_t(cp);
-    for (int i = 0; i < 127; ++i)  // 0xFF (U+02D9) is the terminator
-        if (kCp1250High[i] == cp) return uint8_t(0x80 + i);
-    return '?';
+    const uint8_t b = Cp1250FromCodePoint(cp);
+    return b == 0 || b == 0xFF ? uint8_t('?') : b;
 }
 
-char32_t Cp1250Char(uint8_t b) { return b < 0x80 ? char32_t(b) : char32_t(kCp1250High[b - 0x80]); }
+char32_t Cp1250Char(uint8_t b) { return Cp1250ToCodePoint(b); }
 
 // The characters of a grid cell as one-byte codes for DigitCode; characters
 // beyond ASCII give a byte DigitCode does not know.

@@ -24,6 +24,9 @@ constexpr char16_t kCp1250High[128] = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
 };
 
+
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += char(cp);
@@ -80,8 +83,6 @@ char32_t NextCodePoint(const std::string& s, size_t& i) {
     i += extra + 1;
     return cp;
 }
-
-}  // namespace
 
 char32_t Cp1250ToCodePoint(uint8_t byte) { return byte < 0x80 ? char32_t(byte) : char32_t(kCp1250High[byte - 0x80]); }
 

@@ -22,6 +22,10 @@ uint8_t Cp1250FromCodePoint(char32_t cp);
 // Whole strings: UTF-8 <-> code page 1250. Malformed UTF-8 bytes become '?'.
 std::string Utf8ToCp1250(const std::string& utf8);
 std::string Cp1250ToUtf8(const std::string& cp1250);
+// The code point at byte i of a UTF-8 text; i moves past it. A malformed
+// sequence gives '?' and moves one byte.
+char32_t NextCodePoint(const std::string& utf8, size_t& i);
+void AppendUtf8(std::string& out, char32_t cp);
 // Number of characters (code points) of a UTF-8 text.
 size_t Utf8Length(const std::string& utf8);
 
