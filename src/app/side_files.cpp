@@ -17,21 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::write(fd, data + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 bool WriteAll(int fd, const std::string& s) {
-    return WriteAll(fd, reinterpret_cast<const uint8_t*>(s.data()), s.size());
+    return morvane::WriteAll(fd, reinterpret_cast<const uint8_t*>(s.data()), s.size());
 }
 
 // Writes the bytes to a new temporary file beside `path`; returns its name,
@@ -42,7 +29,7 @@ std::string WriteTemporary(const std::string& path, const uint8_t* data, size_t 
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0) return {};
     ::fchmod(fd, 0644);
-    bool ok = WriteAll(fd, data, size) && ::fsync(fd) == 0;
+    bool ok = morvane::WriteAll(fd, data, size) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (!ok) {
         ::unlink(tmpl.c_str());
@@ -76,7 +63,7 @@ CreateResult CreateNewFile(const std::string& path, const uint8_t* data, size_t 
     }
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return errno == EEXIST ? CreateResult::Existed : CreateResult::Failed;
-    bool ok = WriteAll(fd, data, size);
+    bool ok = morvane::WriteAll(fd, data, size);
     ok = (::close(fd) == 0) && ok;
     if (!ok) {
         ::unlink(path.c_str());

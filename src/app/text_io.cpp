@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -33,6 +34,19 @@ std::vector<std::string> SplitLines(const std::string& content) {
         start = end + 1;
     }
     return lines;
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {

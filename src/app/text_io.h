@@ -1,6 +1,8 @@
 #pragma once
 // Small text and environment helpers shared by the settings store, the side
 // files and the start-up values.
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +15,9 @@ std::string EnvText(const char* name);
 std::string HomeDirectory();
 // Lines without their endings (LF or CR LF); a leading UTF-8 byte order mark is skipped.
 std::vector<std::string> SplitLines(const std::string& content);
+// Writes every byte to the descriptor, retrying after interruptions; false
+// on an error (errno tells why).
+bool WriteAll(int fd, const uint8_t* data, size_t size);
 // The whole file; nullopt when it cannot be opened or read (errno tells why).
 std::optional<std::string> ReadWholeFile(const std::string& path);
 

@@ -1,6 +1,5 @@
 #include "cid/contact_id.h"
 
-
 #include <stdexcept>
 #include <vector>
 

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "app/settings_values.h"
+#include "app/text_io.h"
 #include "app/side_files.h"
 #include "config/device_charmap.h"
 
@@ -24,18 +25,6 @@ std::string SystemError(const std::string& path, int err) { return path + ": " +
 
 FileResult Failure(std::string message) { return FileResult{false, std::move(message)}; }
 
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::write(fd, data + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 // Reads up to `limit` bytes of the file. Sets `error` and returns false when
 // the file cannot be opened or read.
