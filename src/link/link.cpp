@@ -143,6 +143,10 @@ void DeviceLink::SequencerStep() {
         SendRequest(BuildFrame(TxBuffer, a, c, b, d));
         RxCount = 0;
     };
+    auto text = [this](const char* t) {
+        SendRequest(BuildText(TxBuffer, t));
+        RxCount = 0;
+    };
 
     switch (TxCel) {
     // ---- device control
@@ -165,6 +169,56 @@ void DeviceLink::SequencerStep() {
         break;
     case 70:
         frame(Low(OutputNumber), cmd::OutputTest, 0, 0);
+        break;
+
+    // ---- GSM module commands (in modem mode; the replies in ModuleTextRules)
+    case 290:
+        text("AT+CGSN\r");
+        break;
+    case 300:
+        text("ATZ\r");
+        break;
+    case 301:
+        text("AT+COLP=0\r");
+        break;
+    case 302:
+        // Leaves modem mode; no state acts on 303, the link stays open until
+        // the next command.
+        SendRequest(BuildFrame(TxBuffer, 0x02, cmd::StatusOrLeave, 0x00, 0x00));
+        TxCel = 303;
+        break;
+    case 320:
+    case 321:
+    case 322:
+    case 323:
+    case 324:
+    case 325:
+    case 326:
+        text(FindModuleInfoStep(TxCel)->request);
+        SequencerWait = 20;
+        break;
+    case 700:
+        text("AT+CNMP=13\r");
+        break;
+    case 710:
+        text("AT+CNMP=02\r");
+        break;
+    case 701:
+    case 711:
+    {
+        // The module took the setting; the device restarts with it.
+        const char* done = TxCel == 701 ? "LTE disable successful!" : "LTE enable successful!";
+        TxCel = 200;
+        form_.Controls().SetEnabled(linkctl::Window, true);
+        view_.Message(done);
+        break;
+    }
+    case 702:
+    case 712:
+        frame(0x02, cmd::StatusOrLeave, 0x00, 0x00);
+        TxCel = 0;
+        form_.Controls().SetEnabled(linkctl::Window, true);
+        view_.Message("!!ERROR!!");
         break;
     case 80:
         frame(0x00, cmd::Monitor, 0x01, 0x00);
@@ -545,6 +599,26 @@ void DeviceLink::StartIdentity(bool withMessage) {
     if (LinkOpen) SequencerStep();
     else SequencerWait = 0;
     if (withMessage) ProgressOwner = 2;
+}
+
+void DeviceLink::StartModuleCommand(int returnState) {
+    ReturnState = returnState;
+    TxCel = 20;
+    if (LinkOpen) SequencerStep();
+    else SequencerWait = 0;
+}
+
+void DeviceLink::OpenModuleInfo() { ModuleInfo.Open(); }
+
+void DeviceLink::StartModuleInfo() { StartModuleCommand(320); }
+
+void DeviceLink::StartImei() { StartModuleCommand(290); }
+
+void DeviceLink::StartGsmReset() { StartModuleCommand(300); }
+
+void DeviceLink::StartLte(bool enable) {
+    form_.Controls().SetEnabled(linkctl::Window, false);
+    StartModuleCommand(enable ? 710 : 700);
 }
 
 void DeviceLink::ReadLinkSettings() { ResellerFlag = Settings::Raw(setting::Company).rfind('*', 0) == 0; }

@@ -19,6 +19,7 @@
 #include "config/config_image.h"
 #include "link/async_comm.h"
 #include "link/frames.h"
+#include "link/services/module_info.h"
 
 namespace morvane {
 
@@ -38,6 +39,9 @@ inline constexpr const char* NewFirmwareLabel = "LabelNewFirmware";  // "Van új
 inline constexpr const char* FirmwareButton = "BitBtnFirmware";
 inline constexpr const char* Output2Unit = "ComboKi2Unit";   // time unit of output 2 ("Sec"/"Min")
 inline constexpr const char* SoundProgress = "SoundProgress";
+// The configurator window itself: disabled, with a busy cursor, while an LTE
+// command runs.
+inline constexpr const char* Window = "TQ7Form1";
 }  // namespace linkctl
 
 class DeviceLink {
@@ -100,7 +104,12 @@ public:
     int ProgressPosition = 0;
     int ProgressMax = 100;
     int RxLedTicks = 0;
+    // A built-in firmware image is newer than the device's: the link timer
+    // then blinks "Van új elérhető firmware!" beside the "Firmware" button.
     bool NewFirmwareHint = false;
+
+    // The GSM module information window's fields.
+    GsmModuleInfo ModuleInfo;
 
     // ---- hooks for the parts that grow around the link
     std::function<void()> OnReadFinished;    // image to settings
@@ -156,6 +165,13 @@ public:
     // also shows the version in a message.
     void StartIdentity(bool withMessage = false);
     void StartClockSync(); // "Szinkronizálás"
+    // GSM modem mode (20, 21), then the module command that starts at returnState.
+    void StartModuleCommand(int returnState);
+    void OpenModuleInfo();  // "GSM információk": the window's fields emptied
+    void StartModuleInfo(); // "Újraolvasás": the module information chain 320..326
+    void StartImei();       // "IMEI number"
+    void StartGsmReset();   // "Reset GSM"
+    void StartLte(bool enable);  // "LTE Enable" / "LTE Disable"
 
     // ResellerFlag from the "company" setting.
     void ReadLinkSettings();
@@ -194,6 +210,9 @@ private:
     bool TextRules();
     bool FrameRules();
     void VersionAnswer(uint8_t b3);
+    bool ModuleTextRules();
+    void LteDone(bool ok);
+    void ShowFirmwareHint();
     void ByteWriteDone();
 
     Configurator& form_;
@@ -204,6 +223,8 @@ private:
     CoreTimer extra_[4] = {{"Timer1", 1000, true}, {"Timer2", 1000, true}, {"Timer3", 1000, true}, {"Timer4", 1000, true}};
     CoreTimer prompt_{"PromptTimer", 500, false};
     int hintCountdown_ = 5;
+    bool hintLit_ = false;          // blink phase of the new-firmware label
+    int reportedVersion_ = 0;       // the version as the device gave it, for the version message
     bool soundEndPending_ = false;  // the last full sound block went out; end at the next call
     int expectedCounter_ = 0;       // legacy sound transfer block counter
 };

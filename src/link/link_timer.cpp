@@ -24,6 +24,19 @@ void DeviceLink::CloseLink() {
     port_.Close();
 }
 
+// While a built-in firmware image is newer than the device's, the label
+// "Van új elérhető firmware!" blinks (every sixth tick it turns on or off)
+// beside a visible "Firmware" button; otherwise both stay hidden. The hint
+// lasts until a version answer says the device is up to date.
+void DeviceLink::ShowFirmwareHint() {
+    ControlSet& c = form_.Controls();
+    hintLit_ = NewFirmwareHint && !hintLit_;
+    const ControlState* label = c.Find(linkctl::NewFirmwareLabel);
+    if (!label || label->text.empty()) c.SetText(linkctl::NewFirmwareLabel, "Van új elérhető firmware!");
+    c.SetVisible(linkctl::NewFirmwareLabel, hintLit_);
+    c.SetVisible(linkctl::FirmwareButton, NewFirmwareHint);
+}
+
 void DeviceLink::AdasTimer() {
     ControlSet& c = form_.Controls();
     ShowState();
@@ -31,8 +44,7 @@ void DeviceLink::AdasTimer() {
     c.SetText(linkctl::StateLabel2, "TXcel: " + std::to_string(TxCel));
     if (--hintCountdown_ < 0) {
         hintCountdown_ = 5;
-        c.SetVisible(linkctl::NewFirmwareLabel, false);
-        c.SetVisible(linkctl::FirmwareButton, false);
+        ShowFirmwareHint();
     }
     {
         const std::time_t t = std::time(nullptr);
@@ -48,7 +60,9 @@ void DeviceLink::AdasTimer() {
     if (!form_.PortHandedOver) return;
     if (VersionMessagePending) {
         VersionMessagePending = false;
-        const int v = form_.DeviceVersion;
+        // The number the device reported, also when the "ALL" selection
+        // shapes the pages as for a newer firmware.
+        const int v = reportedVersion_;
         view_.Message("Software version of the module:" + std::to_string(v / 10) + "." + std::to_string(v % 10));
     }
     if (TxCel == 0) {

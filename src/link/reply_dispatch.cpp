@@ -353,7 +353,7 @@ bool DeviceLink::TextRules() {
         }
         return true;
     }
-    return false;
+    return ModuleTextRules();
 }
 
 // ---------------------------------------------------------------- six-byte frames

@@ -90,6 +90,41 @@ TEST(LinkE2ETest, FullReadAndWriteAgainstTheSimulatedDevice) {
     device.Stop();
 }
 
+TEST(LinkE2ETest, ModuleInformationOverThePortWithAnswersInPieces) {
+    test::TempDir dir;
+    test::ScopedEnv settings("MORVANE_SETTINGS", dir.File("settings.ini"));
+    devsim::Options o;
+    o.fragment = true;  // every answer in up to four pieces with gaps
+    o.seed = 11;
+    devsim::DeviceModel model(o);
+    devsim::PtyDevice device(model, 9600);
+    std::string error;
+    ASSERT_TRUE(device.Start(&error)) << error;
+
+    Form f('H', 93, device.SlavePath());
+    PollLoop loop;
+    loop.AddTimer(f.link.Adas());
+    loop.AddPort(f.link.Port());
+    f.link.OpenModuleInfo();
+    f.link.StartModuleInfo();
+    ASSERT_TRUE(loop.RunUntil([&] { return f.link.TxCel == 0; }, 60s)) << "TxCel " << f.link.TxCel;
+    // Pieces may be taken for a while as incomplete, never as a wrong text.
+    EXPECT_EQ(f.link.ModuleInfo.Text(modinfo::Imei), "356938035643809");
+    EXPECT_EQ(f.link.ModuleInfo.Text(modinfo::Software), "Revision:1418B05SIM800C24");
+    EXPECT_EQ(f.link.ModuleInfo.Text(modinfo::Jammer), "Enabled");
+    EXPECT_EQ(f.link.ModuleInfo.Text(modinfo::SimNumber), "216301234567890");
+    EXPECT_EQ(f.link.ModuleInfo.Text(modinfo::ServiceNumber), "+36309888000\",145");
+    EXPECT_EQ(f.link.ModuleInfo.Text(modinfo::NetworkType), "EGSM_DCS_MODE");
+    EXPECT_EQ(f.link.ModuleInfo.Text(modinfo::NetworkName), "0,\"Telekom HU\"");
+
+    f.link.StartImei();
+    ASSERT_TRUE(loop.RunUntil([&] { return f.link.TxCel == 0; }, 60s)) << "TxCel " << f.link.TxCel;
+    EXPECT_EQ(f.view.messages, std::vector<std::string>{"IMEI number:356938035643809"});
+    loop.RemovePort(f.link.Port());
+    loop.RemoveTimer(f.link.Adas());
+    device.Stop();
+}
+
 TEST(LinkE2ETest, SilentDeviceAbandonsTheBlockReadAfterThirtyRequests) {
     test::PtyPair pair;
     Form f('H', 93, pair.SlavePath());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <random>
 #include <string>
@@ -15,6 +16,7 @@
 #include "devsim/devsim.h"
 #include "link/frames.h"
 #include "link/link.h"
+#include "link/services/identity.h"
 #include "support/test_support.h"
 
 namespace morvane {
@@ -44,22 +46,43 @@ struct Harness {
             if (!r.empty()) replies.push_back(std::move(r));
         };
     }
+    bool byteWise = false;  // answers arrive one byte per receive event
     // Feeds the device's answers back until the link is idle; runs the link
     // timer only when no answer is waiting. Returns the timer ticks used.
     int RunToIdle(int maxTicks = 20000) {
+        return RunUntil([this] { return link.TxCel == 0; }, maxTicks);
+    }
+    template <typename Done>
+    int RunUntil(Done done, int maxTicks = 20000) {
         int ticks = 0;
         while (ticks < maxTicks) {
             if (!replies.empty()) {
-                Bytes r = std::move(replies.front());
+                Bytes& r = replies.front();
+                if (byteWise && r.size() > 1) {
+                    const uint8_t b = r.front();
+                    r.erase(r.begin());
+                    link.ReplyBytes(&b, 1);
+                    continue;
+                }
+                Bytes whole = std::move(r);
                 replies.pop_front();
-                link.ReplyBytes(r.data(), int(r.size()));
+                link.ReplyBytes(whole.data(), int(whole.size()));
                 continue;
             }
-            if (link.TxCel == 0) break;
+            if (done()) break;
             link.AdasTimer();
             ++ticks;
         }
         return ticks;
+    }
+    // The requests sent, as text (AT commands) or hex (frames).
+    std::vector<std::string> Requests() const {
+        std::vector<std::string> out;
+        for (const Bytes& r : sent) {
+            const bool text = !r.empty() && r[0] == 'A';
+            out.push_back(text ? std::string(r.begin(), r.end()) : devsim::Hex(r));
+        }
+        return out;
     }
     void Feed(const Bytes& b) { link.ReplyBytes(b.data(), int(b.size())); }
 };
@@ -222,6 +245,10 @@ TEST(ReplyDispatchTest, FirmwareVersionAnswer) {
         {'H', 80, "0", 5, "Firmware: 8.0", 80, true, false},  // 10 or less keeps the version
         {'H', 0, "ALL", 65, "Firmware: 6.5", 90, true, false},
         {'H', 0, "0", 72, "Firmware: 7.2", 72, false, false},
+        {'N', 0, "0", 92, "Firmware: 9.2", 92, true, false},  // 'H' and 'N' hint only above 9.2
+        {'I', 0, "0", 90, "Firmware: 9.0", 90, true, true},   // the 'I' image is 9.1
+        {'I', 0, "0", 91, "Firmware: 9.1", 91, true, false},
+        {'K', 0, "0", 94, "Firmware: 9.4", 94, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.panel);
@@ -242,6 +269,16 @@ TEST(ReplyDispatchTest, FirmwareVersionAnswer) {
         EXPECT_EQ(h.form.Controls()["page:Távfelügyelet"].visible, c.remotePage);
         EXPECT_EQ(h.link.NewFirmwareHint, c.hint);
     }
+    // Answers of another address, or without the answer mark, are ignored.
+    Harness h;
+    h.answer = false;
+    h.link.LinkOpen = true;
+    h.form.DeviceVersion = 80;
+    h.link.StartIdentity();
+    h.Feed(devsim::Frame(0xAB, 0x00, 0xFF, 93));
+    h.Feed(devsim::Frame(0xAA, 0x00, 0xFE, 93));
+    EXPECT_EQ(h.link.TxCel, 99);
+    EXPECT_EQ(h.form.DeviceVersion, 80);
 }
 
 TEST(ReplyDispatchTest, IdentityRunsTheStartActionAtOnce) {
@@ -256,6 +293,288 @@ TEST(ReplyDispatchTest, IdentityRunsTheStartActionAtOnce) {
     EXPECT_EQ(h.form.StartAction, Configurator::kStartUsed);
     EXPECT_EQ(h.form.StatusPanels[3], "Successful readout!");
     EXPECT_EQ(h.image[0xFE], 93);
+}
+
+TEST(ReplyDispatchTest, FeatureTableRows) {
+    enum Prop { Visible, Enabled, Checked };
+    struct Case {
+        char type;
+        int version;
+        const char* key;
+        Prop prop;
+        bool before, after;
+    } cases[] = {
+        {'H', 93, "page:Távfelügyelet", Visible, true, true},
+        {'H', 93, "page:Nyitás/zárás", Visible, true, true},
+        {'H', 93, "Hangmenü letiltása", Visible, true, true},
+        {'H', 81, "page:Nyitás/zárás", Visible, true, false},            // row 15
+        {'H', 81, "page:TabSheet20", Visible, false, true},              // row 20
+        {'N', 85, "page:TabSheet20", Visible, false, false},             // row 20 leaves it for 'N'
+        {'N', 85, "Saját jelzések küldése GPRS-en", Visible, false, true},
+        {'G', 87, "Hangmenü letiltása", Visible, true, false},           // row 14
+        {'G', 88, "PC biztonsági kód:", Visible, true, true},
+        {'H', 72, "Élesítés impulzussal", Visible, true, false},         // row 6
+        {'H', 73, "menu:Térerő", Visible, false, true},                  // row 5
+        {'H', 73, "ExtensionPanelType", Visible, false, true},
+        {'I', 90, "ExtensionPanelType", Visible, false, false},          // row 12 after row 5
+        {'I', 90, "LED-ek kikapcsolása csukot fedőnél", Visible, true, false},
+        {'F', 18, "LED-ek kikapcsolása csukot fedőnél", Visible, false, true},  // row 2
+        {'H', 17, "menu:Monitor", Enabled, false, true},                 // row 1
+        {'H', 17, "page:Hőméséklet", Visible, true, false},              // row 31
+        {'P', 90, "page:Hőméséklet", Visible, true, false},
+        {'P', 90, "menu:Firmware Download", Visible, false, false},      // row 11 after row 10
+        {'H', 68, "menu:Firmware Download", Visible, false, true},
+        {'H', 95, "page:TabSheet42", Visible, true, false},              // row 13
+        {'H', 77, "status:Vonali feszültség:", Visible, true, false},    // row 9
+        {'J', 77, "status:Vonali feszültség:", Visible, true, true},     // row 22 after row 9
+        {'J', 79, "RemoteNumber1", Enabled, true, false},                // row 23
+        {'J', 81, "RemoteNumber2", Enabled, true, true},
+        {'J', 80, "Híváskor nem kell felvenni! 6", Visible, true, false},  // row 24
+        {'J', 81, "Híváskor nem kell felvenni! 1", Visible, true, true},
+        {'J', 81, "Minden bejövő=TIP/RING", Visible, true, false},       // row 25
+        {'J', 84, "page:Nyitás/zárás", Visible, true, false},            // row 26
+        {'J', 84, "page:Saját memóriás", Visible, true, false},          // row 27
+        {'J', 85, "page:Saját memóriás", Visible, true, true},
+        {'H', 86, "DTMF nyugtázás híváskor 4", Visible, true, false},    // row 18
+        {'K', 92, "Halvoret call active", Visible, false, true},         // row 30
+        {'K', 92, "Halvoret call active", Checked, true, false},         // row 29
+        {'O', 91, "Halvoret call active", Visible, false, false},
+        {'O', 91, "Test CALL", Visible, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(1, c.type) + " " + std::to_string(c.version) + " " + c.key);
+        ControlSet controls;
+        ControlState& state = controls[c.key];
+        bool ControlState::*member = c.prop == Visible ? &ControlState::visible
+                                     : c.prop == Enabled ? &ControlState::enabled
+                                                         : &ControlState::checked;
+        state.*member = c.before;
+        ApplyFeatureTable(controls, c.version, c.type);
+        EXPECT_EQ(controls[c.key].*member, c.after);
+    }
+    ControlSet controls;
+    controls["SecondBankTiming1"].text = "3";
+    ApplyFeatureTable(controls, 85, 'J');  // row 28
+    EXPECT_EQ(controls["SecondBankTiming1"].text, "15");
+    EXPECT_EQ(controls["SecondBankTiming2"].text, "20");
+    controls["RemoteNumber1"].text = "36301234567";
+    ApplyFeatureTable(controls, 79, 'J');  // row 23 empties the field
+    EXPECT_EQ(controls["RemoteNumber1"].text, "");
+}
+
+TEST(ReplyDispatchTest, LaterAnswersNeverRestoreWhatAnEarlierOneHid) {
+    devsim::Options o;
+    o.typeCode = 'H';
+    Harness h(o);
+    h.answer = false;
+    h.link.LinkOpen = true;
+    for (uint8_t b3 : {72, 93}) {
+        h.link.StartIdentity();
+        h.Feed(devsim::Frame(0xAB, 0x00, 0xFE, b3));
+    }
+    EXPECT_EQ(h.form.DeviceVersion, 93);
+    EXPECT_FALSE(h.form.Controls()["page:Távfelügyelet"].visible);
+}
+
+TEST(ReplyDispatchTest, VersionMessageShowsTheReportedNumber) {
+    struct Case {
+        const char* filter;
+        uint8_t b3;
+        bool asked;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"0", 92, true, {"Software version of the module:9.2"}},
+        {"ALL", 65, true, {"Software version of the module:6.5"}},  // the pages follow 9.0
+        {"0", 92, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.b3) + c.filter);
+        Harness h;
+        h.form.DeviceFilter = c.filter;
+        h.answer = false;
+        h.link.LinkOpen = true;
+        h.link.StartIdentity(c.asked);
+        h.Feed(devsim::Frame(0xAB, 0x00, 0xFE, c.b3));
+        EXPECT_TRUE(h.view.messages.empty());  // the link timer shows it
+        h.link.AdasTimer();
+        h.link.AdasTimer();
+        EXPECT_EQ(h.view.messages, c.messages);
+    }
+}
+
+TEST(ReplyDispatchTest, NewFirmwareHintBlinksWhileTheDeviceIsBehind) {
+    Harness h;
+    h.answer = false;
+    h.link.LinkOpen = true;
+    auto label = [&] { return h.form.Controls()[linkctl::NewFirmwareLabel]; };
+    auto button = [&] { return h.form.Controls()[linkctl::FirmwareButton]; };
+    for (uint8_t b3 : {93, 95}) {  // 'H': the built-in image is 9.5
+        SCOPED_TRACE(int(b3));
+        const bool behind = b3 < 95;
+        h.link.StartIdentity();
+        h.Feed(devsim::Frame(0xAB, 0x00, 0xFE, b3));
+        ASSERT_EQ(h.link.NewFirmwareHint, behind);
+        for (int tick = 0; tick < 6; ++tick) h.link.AdasTimer();
+        int lit = 0, dark = 0;
+        for (int tick = 0; tick < 24; ++tick) {
+            h.link.AdasTimer();
+            (label().visible ? lit : dark) += 1;
+            EXPECT_EQ(button().visible, behind);
+        }
+        EXPECT_EQ(lit > 0 && dark > 0, behind);
+        if (behind) {
+            EXPECT_EQ(label().text, "Van új elérhető firmware!");
+        }
+    }
+}
+
+// ---------------------------------------------------------------- GSM module
+
+TEST(ReplyDispatchTest, ModuleInformationChainFillsEveryField) {
+    for (bool byteWise : {false, true}) {
+        SCOPED_TRACE(byteWise ? "one byte per event" : "whole answers");
+        Harness h;
+        h.byteWise = byteWise;
+        h.link.ModuleInfo.SetField(modinfo::Imei, "old");
+        h.link.OpenModuleInfo();
+        EXPECT_EQ(h.link.ModuleInfo.Text(modinfo::Imei), "");
+        EXPECT_EQ(h.link.ModuleInfo.Text(modinfo::Window), "service function");
+        h.link.StartModuleInfo();
+        h.RunToIdle();
+        EXPECT_EQ(h.link.TxCel, 0);
+        const std::pair<const char*, const char*> fields[] = {
+            {modinfo::Network, ""},
+            {modinfo::Imei, "356938035643809"},
+            {modinfo::Software, "Revision:1418B05SIM800C24"},
+            {modinfo::Jammer, "Enabled"},
+            {modinfo::SimNumber, "216301234567890"},
+            {modinfo::ServiceNumber, "+36309888000\",145"},
+            {modinfo::NetworkType, "EGSM_DCS_MODE"},
+            {modinfo::NetworkName, "0,\"Telekom HU\""},
+        };
+        for (const auto& [field, text] : fields) EXPECT_EQ(h.link.ModuleInfo.Text(field), text) << field;
+        EXPECT_EQ(h.form.StatusPanels[3], "GSM modem mode OK!");
+        // Whole answers: every request once, in order.
+        if (!byteWise) {
+            EXPECT_EQ(h.Requests(), (std::vector<std::string>{"00 FD 00 00 03 FC", "AT\r", "AT+CGSN\r", "AT+CGMR\r",
+                                                              "AT+SJDR?\r", "AT+CIMI\r", "AT+CSCA?\r", "AT+CBAND?\r",
+                                                              "AT+COPS?\r"}));
+        }
+    }
+}
+
+TEST(ReplyDispatchTest, ImeiQueryShowsTheNumber) {
+    Harness h;
+    h.link.LinkOpen = true;
+    h.link.StartImei();
+    h.RunToIdle();
+    EXPECT_EQ(h.Requests(), (std::vector<std::string>{"00 FD 00 00 03 FC", "AT\r", "AT+CGSN\r"}));
+    EXPECT_EQ(h.view.messages, (std::vector<std::string>{"IMEI number:356938035643809"}));
+    EXPECT_EQ(h.link.RxCount, 0);
+}
+
+TEST(ReplyDispatchTest, ResetGsmLeavesModemModeAndParksTheLink) {
+    Harness h;
+    h.link.StartGsmReset();
+    h.RunUntil([&] { return h.link.TxCel == 303; });
+    EXPECT_EQ(h.Requests(), (std::vector<std::string>{"00 FD 00 00 03 FC", "AT\r", "ATZ\r", "AT+COLP=0\r",
+                                                      "02 02 00 00 FC 03"}));
+    EXPECT_FALSE(h.model.ModemMode());
+    // Nothing acts on 303: further ticks send nothing.
+    for (int i = 0; i < 200; ++i) h.link.AdasTimer();
+    EXPECT_EQ(h.sent.size(), 5u);
+    EXPECT_EQ(h.link.TxCel, 303);
+}
+
+TEST(ReplyDispatchTest, LteSwitching) {
+    struct Case {
+        bool enable;
+        const char* answer;  // nullptr: the simulated module answers
+        const char* request;
+        std::vector<std::string> tail;  // requests after the AT command
+        const char* message;
+    } cases[] = {
+        {false, nullptr, "AT+CNMP=13\r", {"00 FF AA 00 57 A8"}, "LTE disable successful!"},
+        {true, nullptr, "AT+CNMP=02\r", {"00 FF AA 00 57 A8"}, "LTE enable successful!"},
+        {false, "AT+CNMP=13\r\r\nERROR\r\n", "AT+CNMP=13\r", {"02 02 00 00 FC 03"}, "!!ERROR!!"},
+        {true, "AT+CNMP=02\r\r\nERROR\r\n", "AT+CNMP=02\r", {"02 02 00 00 FC 03"}, "!!ERROR!!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        Harness h;
+        const int state = c.enable ? 710 : 700;
+        std::vector<std::string> expect;
+        if (!c.answer) {
+            // Through modem mode with the simulated module, which takes the setting.
+            h.link.StartLte(c.enable);
+            EXPECT_FALSE(h.form.Controls()[linkctl::Window].enabled);
+            expect = {"00 FD 00 00 03 FC", "AT\r"};
+        } else {
+            h.answer = false;
+            h.form.Controls().SetEnabled(linkctl::Window, false);
+            h.link.LinkOpen = true;
+            h.link.TxCel = state;
+            h.link.SequencerStep();
+            h.Feed(Bytes(c.answer, c.answer + 14));  // 14 bytes decide nothing yet
+            EXPECT_EQ(h.link.TxCel, state);
+            h.Feed(Bytes(c.answer + 14, c.answer + std::strlen(c.answer)));
+            EXPECT_EQ(h.link.TxCel, state + 2);
+        }
+        h.RunToIdle();
+        expect.push_back(c.request);
+        expect.insert(expect.end(), c.tail.begin(), c.tail.end());
+        EXPECT_EQ(h.Requests(), expect);
+        EXPECT_EQ(h.view.messages, std::vector<std::string>{c.message});
+        EXPECT_TRUE(h.form.Controls()[linkctl::Window].enabled);
+    }
+}
+
+TEST(ReplyDispatchTest, IncompleteOrForeignModuleAnswersWait) {
+    struct Case {
+        int state;
+        const char* bytes;  // fed in one event
+        const char* field;  // filled when taken
+        const char* text;   // nullptr: the answer waits
+    } cases[] = {
+        {320, "AT+CGS", modinfo::Imei, nullptr},  // six bytes are no frame here
+        {320, "AT+CGSN\r\r\n35693803564380", modinfo::Imei, nullptr},
+        {320, "xAT+CGSN\r\r\n356938035643809\r\n\r\nOK\r\n", modinfo::Imei, nullptr},  // keyword off by one
+        {320, "AT+CGSN\r\r\n356938035643809\r\n\r\nOK\r\n", modinfo::Imei, "356938035643809"},
+        // 40 bytes are too few; 41 with a CR at offset 30 give offsets 10..29.
+        {321, "AT+CGMR\r\r\nRevision:1418B05SIM8\r\n\r\nOK\r\nxx", modinfo::Software, nullptr},
+        {321, "AT+CGMR\r\r\nRevision:1418B05SIM8\r\n\r\nOK\r\nxxx", modinfo::Software, "Revision:1418B05SIM8"},
+        {322, "AT+SJDR?\r\r\n+SJDR", modinfo::Jammer, nullptr},  // the minimum, but not offset 18
+        {322, "AT+SJDR?\r\r\n+SJDR: 1", modinfo::Jammer, "Enabled"},
+        {322, "AT+SJDR?\r\r\n+SJDR: 0", modinfo::Jammer, "Disabled"},
+        {322, "AT+SJDR?\r\r\nERROR", modinfo::Jammer, "Disabled"},  // a module without it
+        {325, "AT+CBAND?\r\r\n+CBAND: EGSM_D", modinfo::NetworkType, nullptr},  // 26 bytes, no CR yet
+        {326, "AT+COPS?\r\r\n+COPS: 0,0,\"\xE9ter\"\r\n", modinfo::NetworkName, "0,\"éter\""},
+        {325, "AT+COPS?\r\r\n+COPS: 0,0,\"Telekom HU\"\r\n\r\nOK\r\n", modinfo::NetworkType, nullptr},  // another answer
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        Harness h;
+        h.answer = false;
+        h.link.LinkOpen = true;
+        h.link.TxCel = c.state;
+        h.link.SequencerStep();
+        const Bytes reply(c.bytes, c.bytes + std::strlen(c.bytes));
+        h.Feed(reply);
+        if (c.text) {
+            EXPECT_EQ(h.link.ModuleInfo.Text(c.field), c.text);
+            EXPECT_EQ(h.link.TxCel, c.state == 326 ? 0 : c.state + 1);
+            EXPECT_EQ(h.link.RxCount, 0);
+            continue;
+        }
+        EXPECT_EQ(h.link.ModuleInfo.Text(c.field), "");
+        EXPECT_EQ(h.link.TxCel, c.state);
+        EXPECT_EQ(h.link.RxCount, int(reply.size()));
+        // The re-send clears the buffer and asks again.
+        for (int i = 0; i < 25 && h.sent.size() < 2; ++i) h.link.AdasTimer();
+        EXPECT_EQ(h.sent.size(), 2u);
+        EXPECT_EQ(h.sent[1], h.sent[0]);
+        EXPECT_EQ(h.link.RxCount, 0);
+    }
 }
 
 // ---------------------------------------------------------------- full transfers

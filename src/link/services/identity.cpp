@@ -17,6 +17,12 @@ using A = FeatureAction;
 }  // namespace
 
 const std::vector<FeatureRow>& FeatureTable() {
+    // The six "Híváskor nem kell felvenni!" options and their page (rows 19 and 24).
+    static const std::vector<FeatureEffect> kNoAnswerOptions = {
+        {A::Hide, "Híváskor nem kell felvenni! 1"}, {A::Hide, "Híváskor nem kell felvenni! 2"},
+        {A::Hide, "Híváskor nem kell felvenni! 3"}, {A::Hide, "Híváskor nem kell felvenni! 4"},
+        {A::Hide, "Híváskor nem kell felvenni! 5"}, {A::Hide, "Híváskor nem kell felvenni! 6"},
+        {A::Hide, "page:TabSheet26"}};
     static const std::vector<FeatureRow> rows = {
         {1, [](int v, int) { return v >= 16; }, {{A::Enable, "menu:Monitor"}}},
         {2, [](int v, int t) { return v >= 18 && t == 'F'; }, {{A::Show, "LED-ek kikapcsolása csukot fedőnél"}}},
@@ -49,10 +55,12 @@ const std::vector<FeatureRow>& FeatureTable() {
           {A::Hide, "Automatikus zárás (órakor)"}}},
         {17, [](int v, int t) { return In(t, kFamily) && v < 84; }, {{A::Hide, "page:Saját memóriás"}}},
         {18, [](int v, int t) { return In(t, kFamily) && v < 87; },
-         {{A::Hide, "SIM kártya összes telefonszám tiltva"}, {A::Hide, "DTMF nyugtázás híváskor"},
-          {A::Hide, "OutputChooser"}, {A::Hide, "page:OUT3"}, {A::Hide, "page:OUT4"}}},
-        {19, [](int v, int t) { return In(t, kFamily) && v < 78; },
-         {{A::Hide, "Híváskor nem kell felvenni!"}, {A::Hide, "page:TabSheet26"}}},
+         {{A::Hide, "SIM kártya összes telefonszám tiltva"}, {A::Hide, "DTMF nyugtázás híváskor 1"},
+          {A::Hide, "DTMF nyugtázás híváskor 2"}, {A::Hide, "DTMF nyugtázás híváskor 3"},
+          {A::Hide, "DTMF nyugtázás híváskor 4"}, {A::Hide, "DTMF nyugtázás híváskor 5"},
+          {A::Hide, "DTMF nyugtázás híváskor 6"}, {A::Hide, "OutputChooser"}, {A::Hide, "page:OUT3"},
+          {A::Hide, "page:OUT4"}}},
+        {19, [](int v, int t) { return In(t, kFamily) && v < 78; }, kNoAnswerOptions},
         {20, [](int v, int t) { return In(t, kFamily) && v > 80 && t != 'N'; }, {{A::Show, "page:TabSheet20"}}},
         {20, [](int v, int t) { return In(t, kFamily) && v > 80; },
          {{A::Show, "Saját jelzések küldése GPRS-en"}, {A::Hide, "Kisoff jel sikeres átvitel esetén"},
@@ -65,8 +73,7 @@ const std::vector<FeatureRow>& FeatureTable() {
         {23, [](int v, int t) { return t == 'J' && v < 80; },
          {{A::Disable, "RemoteNumber1"}, {A::Clear, "RemoteNumber1"}, {A::Disable, "RemoteNumber2"},
           {A::Clear, "RemoteNumber2"}}},
-        {24, [](int v, int t) { return t == 'J' && v < 81; },
-         {{A::Hide, "Híváskor nem kell felvenni!"}, {A::Hide, "page:TabSheet26"}}},
+        {24, [](int v, int t) { return t == 'J' && v < 81; }, kNoAnswerOptions},
         {25, [](int v, int t) { return t == 'J' && v < 84; },
          {{A::Hide, "Minden bejövő=TIP/RING"}, {A::Hide, "SMS után hívásjelzés is"}}},
         {26, [](int v, int t) { return t == 'J' && v >= 84; }, {{A::Hide, "page:Nyitás/zárás"}}},
@@ -130,6 +137,7 @@ std::string FirmwareText(int version) {
 // The firmware version answer (state 99).
 void DeviceLink::VersionAnswer(uint8_t b3) {
     if (b3 > 10) form_.DeviceVersion = b3;
+    reportedVersion_ = form_.DeviceVersion;
     RxCount = 0;
     TxCel = 0;
     form_.StatusPanels[3].clear();
@@ -149,6 +157,52 @@ void DeviceLink::VersionAnswer(uint8_t b3) {
         TxCel = 98;
         SequencerStep();
     }
+}
+
+}  // namespace morvane
+
+namespace morvane {
+
+// ---------------------------------------------------------------- module text answers
+
+// Text answers of the GSM module in modem mode. A state with a text rule
+// takes every event: an answer without its keyword, or still too short,
+// waits for more bytes (or for the re-send to clear it) and never reaches the
+// six-byte frame rules.
+bool DeviceLink::ModuleTextRules() {
+    const uint8_t* rx = RxBuffer.data();
+    auto okAt = [&](int offset) { return KeywordAt(rx, RxCount, offset, "OK"); };
+    switch (TxCel) {
+    case 290:
+        if (auto message = ImeiMessage(rx, RxCount)) {
+            TxCel = 0;
+            ClearReceive();
+            view_.Message(*message);
+        }
+        return true;
+    case 300:
+    case 301:
+        if (okAt(TxCel == 300 ? 6 : 12)) {
+            ++TxCel;
+            ClearReceive();
+        }
+        return true;
+    case 700:
+    case 710:
+        if (RxCount > 14) TxCel += okAt(13) ? 1 : 2;
+        return true;
+    default:
+        break;
+    }
+    const ModuleInfoStep* step = FindModuleInfoStep(TxCel);
+    if (!step) return false;
+    if (auto text = ModuleInfoText(*step, rx, RxCount)) {
+        ModuleInfo.SetField(step->field, *text);
+        SequencerWait = 1;
+        TxCel = TxCel == 326 ? 0 : TxCel + 1;
+        ClearReceive();
+    }
+    return true;
 }
 
 }  // namespace morvane
