@@ -6,12 +6,6 @@ namespace morvane {
 
 namespace {
 
-bool OneOf(int type, const char* letters) {
-    for (const char* p = letters; *p; ++p)
-        if (type == *p) return true;
-    return false;
-}
-
 std::vector<int> Range(int first, int end, int step = 1) {
     std::vector<int> v;
     for (int i = first; i < end; i += step) v.push_back(i);
@@ -64,8 +58,8 @@ std::vector<TransferPhase> FullReadOrder(const TransferOptions& o) {
         return phases;
     }
     phases.push_back({110, Range(0, 8 * 16, 16)});
-    if (!OneOf(o.deviceType, "HIJKLNOPQ")) return phases;
-    if (OneOf(o.deviceType, "JQ") && o.contactIdOption) phases.push_back(ContactIdPhase(112));
+    if (!TypeIsOneOf(o.deviceType, "HIJKLNOPQ")) return phases;
+    if (TypeIsOneOf(o.deviceType, "JQ") && o.contactIdOption) phases.push_back(ContactIdPhase(112));
     std::vector<int> second = Range(ConfigImage::kServerFirstPage, ConfigImage::kServerLastReadPage + 1);
     for (int p : Range(ConfigImage::kBusFirstPage, ConfigImage::kBusLastPage + 1)) second.push_back(p);
     phases.push_back({114, second});
@@ -81,12 +75,12 @@ std::vector<TransferPhase> FullWriteOrder(const TransferOptions& o) {
         for (int i = 0; i < int(ConfigImage::kByteAreaSize); ++i)
             if (!ByteWriteSkipped(i, o.resellerFlag)) addresses.push_back(i);
         phases.push_back({101, addresses});
-        if (OneOf(o.deviceType, "JPQ")) phases.push_back(ContactIdPhase(102));
+        if (TypeIsOneOf(o.deviceType, "JPQ")) phases.push_back(ContactIdPhase(102));
     } else {
         std::vector<int> pages;
         for (int k = 0; k < int(ConfigImage::kConfigPages); ++k) pages.push_back(ConfigPageNumber(k));
         phases.push_back({111, pages});
-        if (OneOf(o.deviceType, "GHIKLNOQ")) {
+        if (TypeIsOneOf(o.deviceType, "GHIKLNOQ")) {
             phases.push_back({104, second});
             if (o.deviceType == 'Q' && o.contactIdOption) phases.push_back(ContactIdPhase(102));
         } else if (o.deviceType == 'J') {

@@ -64,6 +64,13 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
+// True when the type letter is one of the letters.
+inline bool TypeIsOneOf(int type, const char* letters) {
+    for (const char* p = letters; *p; ++p)
+        if (type == *p) return true;
+    return false;
+}
+
 // Configuration-area page k (0..7) travels with page number 16*k.
 inline constexpr int ConfigPageNumber(int k) { return 16 * k; }
 // Image offset of a page number: the configuration area is addressed in

@@ -12,7 +12,7 @@
 namespace morvane {
 
 std::string DeviceLink::LinkPortName() const {
-    if (PortOverride.rfind("COM", 0) == 0 || PortOverride.rfind("/dev/", 0) == 0) return PortOverride;
+    if (PortOverride.rfind("COM", 0) == 0 || IsDevicePath(PortOverride)) return PortOverride;
     std::string name = Settings::Raw(setting::ComPort);
     return name.empty() ? std::string("COM1") : name;
 }

@@ -8,16 +8,6 @@
 
 namespace morvane {
 
-namespace {
-
-bool OneOf(int type, const char* letters) {
-    for (const char* p = letters; *p; ++p)
-        if (type == *p) return true;
-    return false;
-}
-
-}  // namespace
-
 void DeviceLink::ClearReceive() {
     std::fill_n(RxBuffer.begin(), 256, 0xFF);
     RxCount = 0;
@@ -182,9 +172,9 @@ bool DeviceLink::BlockRules() {
         TransferIndex += 16;
         if (TransferIndex < 128) {
             SequencerStep();
-        } else if (OneOf(form_.DeviceType, "HIKLNOPQJ")) {
+        } else if (TypeIsOneOf(form_.DeviceType, "HIKLNOPQJ")) {
             if (form_.DeviceType == 'J') BytesLeft = 0;
-            if (OneOf(form_.DeviceType, "JQ") && ContactIdOptionOn()) {
+            if (TypeIsOneOf(form_.DeviceType, "JQ") && ContactIdOptionOn()) {
                 ContactIdReadPhase();
             } else {
                 TxCel = 114;
@@ -270,7 +260,7 @@ bool DeviceLink::AckRules() {
         if (TransferIndex == 5) TransferIndex = 64;
         if (TransferIndex < 80) {
             SequencerStep();
-        } else if (OneOf(form_.DeviceType, "JQ") && ContactIdOptionOn()) {
+        } else if (TypeIsOneOf(form_.DeviceType, "JQ") && ContactIdOptionOn()) {
             ContinueAfterWrite();
         } else {
             SetStatus("Time sync in progress...");
@@ -284,7 +274,7 @@ bool DeviceLink::AckRules() {
             SequencerStep();
         } else {
             BlockErrorCount = 0;
-            if (OneOf(form_.DeviceType, "GHIKLNOQ")) {
+            if (TypeIsOneOf(form_.DeviceType, "GHIKLNOQ")) {
                 TxCel = 104;
                 TransferIndex = 0;
                 SequencerStep();
@@ -359,7 +349,7 @@ bool DeviceLink::TextRules() {
 // ---------------------------------------------------------------- six-byte frames
 
 void DeviceLink::ByteWriteDone() {
-    if (OneOf(form_.DeviceType, "JPQ") && !ShortWriteFlag) {
+    if (TypeIsOneOf(form_.DeviceType, "JPQ") && !ShortWriteFlag) {
         BytesLeft = 32;
         TransferIndex = 0;  // the table starts at its first page
         TxCel = 102;

@@ -13,6 +13,7 @@
 #include "config/config_image.h"
 #include "devsim/devsim.h"
 #include "link/link.h"
+#include "support/link_support.h"
 #include "support/test_support.h"
 
 namespace morvane {
@@ -20,19 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Form {
-    Configurator form{"\\software\\GSM\\test"};
-    ConfigImage image;
-    RecordingView view;
-    DeviceLink link{form, image, view};
-    Form(int type, int version, const std::string& port) {
-        form.DeviceType = type;
-        form.DeviceVersion = version;
-        form.StartAction = Configurator::kStartNothing;
-        form.PortHandedOver = true;
-        link.PortOverride = port;
-    }
-};
+using Form = test::LinkForm;
 
 bool SameBytes(const ConfigImage& image, const devsim::DeviceModel& model, uint32_t from, uint32_t to) {
     return std::equal(image.Data() + from, image.Data() + to, model.Memory().begin() + from);

@@ -17,6 +17,7 @@
 #include "config/config_image.h"
 #include "devsim/devsim.h"
 #include "link/link.h"
+#include "support/link_support.h"
 #include "support/test_support.h"
 
 namespace morvane {
@@ -24,19 +25,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Form {
-    Configurator form{"\\software\\GSM\\test"};
-    ConfigImage image;
-    RecordingView view;
-    DeviceLink link{form, image, view};
-    Form(int type, int version, const std::string& port) {
-        form.DeviceType = type;
-        form.DeviceVersion = version;
-        form.StartAction = Configurator::kStartNothing;
-        form.PortHandedOver = true;
-        link.PortOverride = port;
-    }
-};
+using Form = test::LinkForm;
 
 // The regions a full read of a type 'H' device moves: the configuration
 // area, the server records and the BUS channel records.
