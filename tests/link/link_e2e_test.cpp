@@ -79,6 +79,88 @@ TEST(LinkE2ETest, FullReadAndWriteAgainstTheSimulatedDevice) {
     device.Stop();
 }
 
+// Full read and write of each transfer form over a pseudo-terminal: the
+// requests the device received follow the orders, and the image and the
+// device's memory agree afterwards.
+struct PtyTransferCase {
+    char type;
+    int version;
+    bool cid;
+};
+
+class PtyTransferTest : public ::testing::TestWithParam<PtyTransferCase> {};
+
+TEST_P(PtyTransferTest, ReadAndWriteFollowTheOrders) {
+    const PtyTransferCase c = GetParam();
+    test::TempDir dir;
+    test::ScopedEnv settings("MORVANE_SETTINGS", dir.File("settings.ini"));
+    devsim::Options o;
+    o.typeCode = c.type;
+    o.version = c.version;
+    devsim::DeviceModel model(o);
+    std::mt19937 rng(c.version * 31 + c.type);
+    for (uint32_t a = 0; a < 0x2000; ++a)
+        if (a != 0xFE && a != 0xFF) model.Write(a, uint8_t(rng()));
+    for (uint32_t a = 0x340000; a < 0x355000; ++a) model.Write(a, uint8_t(rng()));
+    devsim::PtyDevice device(model);
+    std::string error;
+    ASSERT_TRUE(device.Start(&error)) << error;
+
+    Form f(c.type, c.version, device.SlavePath());
+    f.form.Controls()[linkctl::ContactIdOption].checked = c.cid;
+    const TransferOptions opts{c.type, c.version, c.cid, false};
+    PollLoop loop;
+    loop.AddTimer(f.link.Adas());
+    loop.AddPort(f.link.Port());
+    auto requests = [&] {
+        auto lock = device.Lock();
+        std::vector<devsim::Bytes> out;
+        for (const auto& e : model.RequestLog()) out.push_back(e.bytes);
+        model.ClearRequestLog();
+        return out;
+    };
+    auto sameUnits = [&](const std::vector<TransferPhase>& order) {
+        auto lock = device.Lock();
+        for (const TransferPhase& p : order)
+            for (int u : p.units) {
+                uint32_t offset = PageOffset(u), size = 256;
+                if (p.txCel == 100 || p.txCel == 101) offset = uint32_t(u), size = 1;
+                if (p.txCel == 103) offset = uint32_t(u) * 32, size = 32;
+                if (!std::equal(f.image.Data() + offset, f.image.Data() + offset + size,
+                                model.Memory().begin() + offset))
+                    return ::testing::AssertionFailure() << "state " << p.txCel << " unit " << u;
+            }
+        return ::testing::AssertionSuccess();
+    };
+
+    f.link.StartRead();
+    ASSERT_TRUE(loop.RunUntil([&] { return f.link.TxCel == 0; }, 120s)) << "TxCel " << f.link.TxCel;
+    EXPECT_EQ(f.form.StatusPanels[3], "Successful readout!");
+    EXPECT_EQ(test::Phases(requests()), FullReadOrder(opts));
+    EXPECT_TRUE(sameUnits(FullReadOrder(opts)));
+
+    if (c.type != 'd') {
+        for (uint32_t a = 0; a < 0x800; ++a)
+            if (a != 0xFE && a != 0xFF) f.image[a] = uint8_t(rng());
+        for (uint32_t a = 0x340000; a < 0x355000; ++a) f.image[a] = uint8_t(rng());
+        f.link.StartWrite();
+        ASSERT_TRUE(loop.RunUntil([&] { return f.link.TxCel == 0; }, 120s)) << "TxCel " << f.link.TxCel;
+        EXPECT_EQ(test::Phases(requests()), FullWriteOrder(opts));
+        EXPECT_TRUE(sameUnits(FullWriteOrder(opts)));
+        auto lock = device.Lock();
+        EXPECT_EQ(model.ClockText().size(), 12u);
+    }
+    loop.RemovePort(f.link.Port());
+    loop.RemoveTimer(f.link.Adas());
+    device.Stop();
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, PtyTransferTest,
+                         ::testing::Values(PtyTransferCase{'H', 93, true}, PtyTransferCase{'J', 85, true},
+                                           PtyTransferCase{'J', 85, false}, PtyTransferCase{'Q', 93, true},
+                                           PtyTransferCase{'Q', 93, false}, PtyTransferCase{'H', 72, true},
+                                           PtyTransferCase{'d', 90, true}));
+
 TEST(LinkE2ETest, ModuleInformationOverThePortWithAnswersInPieces) {
     test::TempDir dir;
     test::ScopedEnv settings("MORVANE_SETTINGS", dir.File("settings.ini"));

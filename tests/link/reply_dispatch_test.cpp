@@ -17,12 +17,14 @@
 #include "link/frames.h"
 #include "link/link.h"
 #include "link/services/identity.h"
+#include "support/link_support.h"
 #include "support/test_support.h"
 
 namespace morvane {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using test::Phases;
 
 struct Harness {
     Configurator form{"\\software\\GSM\\test"};
@@ -578,36 +580,6 @@ TEST(ReplyDispatchTest, IncompleteOrForeignModuleAnswersWait) {
 }
 
 // ---------------------------------------------------------------- full transfers
-
-// The transfer phases as seen on the wire.
-std::vector<TransferPhase> Phases(const std::vector<Bytes>& sent) {
-    std::vector<TransferPhase> phases;
-    for (const Bytes& r : sent) {
-        int state = 0, unit = 0;
-        const int c = r[1];
-        if (c == 0xF7) {
-            unit = r[2] | r[3] << 8;
-            state = unit < 0x100 ? 110 : unit < 0x3480 ? 112 : 114;
-        } else if (c == 0xF6 && r.size() == 262) {
-            unit = r[2] << 8 | r[3];
-            state = unit < 0x100 ? 111 : unit < 0x3480 ? 102 : 104;
-        } else if (c == 0x00 && r.size() == 6) {
-            state = 100, unit = r[0] << 8 | r[2];
-        } else if (c == 0x01) {
-            state = 101, unit = r[0] << 8 | r[2];
-        } else if (c == 0x40) {
-            state = 103, unit = r[2];
-        } else if (c == 0xFC) {
-            state = 210;
-        } else {
-            ADD_FAILURE() << "unexpected request " << devsim::Hex(r);
-            continue;
-        }
-        if (phases.empty() || phases.back().txCel != state) phases.push_back({state, {}});
-        if (state != 210) phases.back().units.push_back(unit);
-    }
-    return phases;
-}
 
 struct TransferCase {
     char type;
