@@ -4,27 +4,32 @@
 
 #include "app/ui/configurator_window.h"
 #include "app/ui/launcher_window.h"
+#include "config/ui/configurator_controller.h"
 
 namespace morvane {
 
-namespace {
-std::string KeyOf(const LauncherEnv& env) { return env.registryKey; }
-}  // namespace
-
 Program::Program(LauncherEnv env)
-    : configurator_(KeyOf(env)), launcher_(view_, shell_, configurator_, std::move(env)) {
+    : session_(view_, env.registryKey, env.startup.StartDirectory),
+      launcher_(view_, shell_, session_.Form(), std::move(env)) {
     host_.AddTimers(launcher_.Timers());
-    host_.AddTimer(configurator_.LanguageTimer());
+    host_.AddTimer(session_.Form().LanguageTimer());
     host_.AddPort(launcher_.Port());
-    windows_ = std::make_unique<WindowSetUi>(launcher_, configurator_, host_, shell_);
+    windows_ = std::make_unique<WindowSetUi>(launcher_, session_.Form(), host_, shell_);
     view_.SetParent(&windows_->LauncherView());
+    controller_ = std::make_unique<ConfiguratorController>(windows_->ConfiguratorView(), session_, host_, shell_, view_,
+                                                           [this] { return launcher_.ChoosePortName(); });
     shell_.OnShown = [this](const std::string& className) {
-        if (className == "TQ7Form1") windows_->ConfiguratorView().Refresh();
+        if (className == "TQ7Form1") {
+            // Messages of the configurator's link appear over its window.
+            view_.SetParent(&windows_->ConfiguratorView());
+            windows_->ConfiguratorView().Refresh();
+        }
     };
 }
 
 Program::~Program() {
     shell_.OnShown = nullptr;
+    controller_.reset();
     windows_.reset();
 }
 

@@ -54,7 +54,8 @@ const std::vector<MenuSpec>& MenuSpecs() {
           "Alap ContactID kódok betöltése", "Sablon Betöltése"}},
         {"Karbantartás",
          {"Modul állapot megjelenítése", "Monitor", "Monitor+AT", "Naplo kiolvasása", "Térerő", "-",
-          "Firmware Download", "GSM Firmware", "Voice_MENU download", "Descriptions", "BUS panel"}},
+          "Firmware Download", "GSM Firmware", "Voice_MENU download", "Descriptions", "BUS panel", "-",
+          "*Soros napló (trace)"}},
         {"GSM",
          {"GSM információk", "GSM szoftver verzió", "IMEI number", "SIM PIN kód kikapcsolása", "SMS test",
           "Adathívás test", "Voice hívás test", "GSM óra szinkronozása", "Óra szinkronizálása",
@@ -75,7 +76,7 @@ bool DesignHidden(const std::string& caption) {
 }  // namespace
 
 ConfiguratorWindow::ConfiguratorWindow(Configurator& configurator, QWidget* parent)
-    : QMainWindow(parent), cfg_(configurator), refresh_(new QTimer(this)) {
+    : QMainWindow(parent), cfg_(configurator), refresh_(new QTimer(this)), stripTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("TQ7Form1"));
     setWindowTitle(QStringLiteral("Morvane Firmware:"));
 
@@ -86,7 +87,7 @@ ConfiguratorWindow::ConfiguratorWindow(Configurator& configurator, QWidget* pare
     central->setMouseTracking(true);
     central->installEventFilter(this);
     auto* outer = new QHBoxLayout(central);
-    outer->setContentsMargins(4, 4, 4, 0);
+    outer->setContentsMargins(4, 7, 4, 0);
     outer->setSpacing(6);
 
     auto* column = new QWidget(central);
@@ -112,6 +113,15 @@ ConfiguratorWindow::ConfiguratorWindow(Configurator& configurator, QWidget* pare
     rv->addWidget(strip);
     outer->addWidget(right, 1);
     setCentralWidget(central);
+
+    // The start strip across the top: one pixel wide until an activation
+    // lets it run out to the window's width.
+    strip_ = new QWidget(central);
+    strip_->setObjectName(QString::fromUtf8(kStartStrip));
+    strip_->setGeometry(0, 0, 1, 5);
+    strip_->setAutoFillBackground(true);
+    stripTimer_->setInterval(1);
+    connect(stripTimer_, &QTimer::timeout, this, &ConfiguratorWindow::StripTick);
 
     BuildStatusBar();
     SetTabsShrunk(true);
@@ -271,6 +281,12 @@ void ConfiguratorWindow::BuildTransferStrip(QWidget* strip) {
     fresh->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
     button(linkctl::FirmwareButton, Utf("Firmware"))->hide();
     label("ModeText", QString());
+    // The "RX" lamp: lit for a moment whenever bytes arrive.
+    QLabel* lamp = label(kRxLamp, QStringLiteral("RX"));
+    lamp->setFixedSize(25, 25);
+    lamp->setAlignment(Qt::AlignCenter);
+    lamp->setFrameShape(QFrame::Panel);
+    lamp->setFrameShadow(QFrame::Raised);
 }
 
 void ConfiguratorWindow::BuildStatusBar() {
@@ -284,6 +300,13 @@ void ConfiguratorWindow::BuildStatusBar() {
         statusBar()->addWidget(panel, i == 3 ? 1 : 0);
         panels_[i] = panel;
     }
+    // The serial trace's file while a trace runs.
+    auto* trace = new QLabel(this);
+    trace->setObjectName(QString::fromUtf8(kTracePanel));
+    trace->setFrameShape(QFrame::StyledPanel);
+    trace->setFrameShadow(QFrame::Sunken);
+    trace->hide();
+    statusBar()->addPermanentWidget(trace);
     statusBar()->setSizeGripEnabled(true);
 }
 
@@ -432,6 +455,7 @@ void ConfiguratorWindow::OnControlChanged(const std::string& name) {
     }
     if (aliasSnapshot_.count(name)) ApplyAliasKey(name);
     ApplyExtraState(name);
+    FollowCoreValue(name);
 }
 
 void ConfiguratorWindow::ApplyPageKey(const std::string& key) {
@@ -712,6 +736,34 @@ void ConfiguratorWindow::showEvent(QShowEvent* event) {
 void ConfiguratorWindow::hideEvent(QHideEvent* event) {
     QMainWindow::hideEvent(event);
     refresh_->stop();
+    stripTimer_->stop();
+}
+
+void ConfiguratorWindow::StartStrip() {
+    cfg_.Controls().SetColor(kStartStrip, kSelectedColor);
+    stripWidth_ = 1;
+    strip_->setGeometry(0, 0, 1, 5);
+    strip_->raise();
+    stripTimer_->start();
+}
+
+bool ConfiguratorWindow::StripRunning() const { return stripTimer_->isActive(); }
+
+void ConfiguratorWindow::StripTick() {
+    const int full = width();
+    if (full > stripWidth_) {
+        stripWidth_ += 20;
+        strip_->setGeometry(0, 0, stripWidth_, 5);
+    } else {
+        stripTimer_->stop();
+        strip_->setGeometry(0, 0, full, 5);
+    }
+}
+
+void ConfiguratorWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // A strip that has run out follows the window's width.
+    if (!stripTimer_->isActive() && strip_->width() > 1) strip_->setGeometry(0, 0, width(), 5);
 }
 
 void ConfiguratorWindow::closeEvent(QCloseEvent* event) {

@@ -7,6 +7,7 @@
 // names of their selector panels), menu items by "menu:<caption>", and the
 // further keys of the page registry (captions, "voice:<n>", "report:<x>").
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -35,6 +36,7 @@ namespace morvane {
 class Configurator;
 class ControlBinder;
 class SettingsModel;
+struct SettingControl;
 
 class ConfiguratorWindow : public QMainWindow {
     Q_OBJECT
@@ -42,6 +44,12 @@ public:
     // Navigation colours.
     static constexpr uint32_t kSelectedColor = Rgb(69, 184, 95);
     static constexpr uint32_t kHoverColor = Rgb(192, 220, 192);
+
+    // Names of the window's own indicators.
+    static constexpr const char* kRxLamp = "RXled";         // the "RX" lamp
+    static constexpr const char* kStartStrip = "Panel49";   // the green start strip
+    static constexpr const char* kTracePanel = "TracePanel";  // the serial trace's file
+    static constexpr const char* kTraceMenu = "Soros napló (trace)";
 
     explicit ConfiguratorWindow(Configurator& configurator, QWidget* parent = nullptr);
     ~ConfiguratorWindow() override;
@@ -90,6 +98,12 @@ public:
     // file load).
     void ShowSettings();
 
+    // Activation: the green strip across the top runs out from one pixel to
+    // the window's width (20 pixels a tick).
+    void StartStrip();
+    int StripWidth() const { return stripWidth_; }
+    bool StripRunning() const;
+
 signals:
     void ReadRequested();            // "Olvasás"
     void SendRequested();            // "Elküldés"
@@ -102,6 +116,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -123,6 +138,11 @@ private:
     void SelectMenuButton(const std::string& name);
     void HoverMenuButton(const std::string& name);
     void SelectPanel(PageRegistry::Page& page);
+    void StripTick();
+    void BindControl(const SettingControl& c, QWidget* w);
+    void CommitControl(const std::string& name);
+    void ShowControl(const std::string& name);
+    void FollowCoreValue(const std::string& name);
 
     Configurator& cfg_;
     PageRegistry registry_;
@@ -132,6 +152,9 @@ private:
     std::multimap<std::string, QAction*> actions_;    // caption -> action
     std::array<QLabel*, 4> panels_{};
     QTimer* refresh_;
+    QTimer* stripTimer_;
+    QWidget* strip_ = nullptr;
+    int stripWidth_ = 1;
     bool tabsShrunk_ = true;
     std::unique_ptr<ControlBinder> binder_;
     std::function<void(const std::string&)> previousHook_;
@@ -139,6 +162,19 @@ private:
     std::map<std::string, bool> pageVisible_;  // visibility last applied per page key
     bool hooked_ = false;
     SettingsModel* model_ = nullptr;
+    // Model-bound widgets: what reads each into the model, and the value
+    // fields of its control state as last seen (to tell the core's value
+    // changes from its enabling and shaping).
+    std::map<std::string, std::function<void()>> commits_;
+    std::map<std::string, QPointer<QWidget>> bound_;
+    struct ValueFields {
+        std::string text;
+        bool checked = false;
+        int itemIndex = -1;
+        bool operator==(const ValueFields&) const = default;
+    };
+    std::map<std::string, ValueFields> coreValues_;
+    bool committing_ = false;
     bool showingSettings_ = false;
 };
 

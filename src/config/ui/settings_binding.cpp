@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 
+#include "app/configurator.h"
 #include "config/settings_model.h"
 #include "config/ui/configurator_window.h"
 
@@ -87,6 +88,9 @@ void Show(QWidget* w, const SettingControl& c) {
 
 std::vector<std::string> ConfiguratorWindow::BindSettings(SettingsModel& model) {
     model_ = &model;
+    commits_.clear();
+    coreValues_.clear();
+    bound_.clear();
     std::vector<std::string> missing;
     for (const SettingControl& c : model.Controls()) {
         if (!c.window.empty()) continue;
@@ -95,50 +99,140 @@ std::vector<std::string> ConfiguratorWindow::BindSettings(SettingsModel& model) 
             missing.push_back(c.name);
             continue;
         }
-        const std::string key = c.name;
-        auto guard = [this] { return model_ != nullptr && !showingSettings_; };
-        if (auto* spin = qobject_cast<QSpinBox*>(w)) {
-            connect(spin, &QSpinBox::valueChanged, this, [this, key, guard](int v) {
-                if (guard()) model_->SetValue(key, v);
-            });
-        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-            if (combo->isEditable()) {
-                connect(combo, &QComboBox::currentTextChanged, this, [this, key, guard](const QString& t) {
-                    if (guard()) model_->SetText(key, t.toStdString());
-                });
-            } else {
-                connect(combo, &QComboBox::currentIndexChanged, this, [this, key, guard](int i) {
-                    if (guard()) model_->SetValue(key, i);
-                });
-            }
-        } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-            const auto radios = group->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly);
-            for (int i = 0; i < radios.size(); ++i) {
-                connect(radios[i], &QRadioButton::toggled, this, [this, key, guard, i](bool on) {
-                    if (on && guard()) model_->SetValue(key, i);
-                });
-            }
-        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            connect(button, &QAbstractButton::toggled, this, [this, key, guard](bool on) {
-                if (guard()) model_->SetChecked(key, on);
-            });
-        } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            const bool phone = c.kind == ControlKind::kPhone;
-            connect(edit, &QLineEdit::textChanged, this, [this, key, guard, edit, phone](const QString& t) {
-                if (guard()) model_->SetText(key, (phone ? edit->displayText() : t).toStdString());
-            });
-        } else if (auto* list = qobject_cast<QListWidget*>(w)) {
-            connect(list, &QListWidget::itemChanged, this, [this, key, guard, list](QListWidgetItem*) {
-                if (!guard()) return;
-                int mask = 0;
-                for (int i = 0; i < list->count() && i < 8; ++i)
-                    if (list->item(i)->checkState() == Qt::Checked) mask |= 1 << i;
-                model_->SetMask(key, static_cast<uint8_t>(mask));
-            });
-        }
+        bound_[c.name] = w;
+        BindControl(c, w);
     }
     ShowSettings();
+    // The value fields the core holds for these names now; a later change of
+    // them is the core's (see FollowCoreValue).
+    for (const auto& [name, commit] : commits_) {
+        if (const ControlState* s = cfg_.Controls().Find(name)) coreValues_[name] = {s->text, s->checked, s->itemIndex};
+    }
     return missing;
+}
+
+namespace {
+
+// "SpinKI3" -> 3 for the prefix "SpinKI"; 0 when the name is not prefix + 1..4.
+int OutputOf(const std::string& name, const std::string& prefix, const std::string& suffix = std::string()) {
+    if (name.size() != prefix.size() + 1 + suffix.size() || name.compare(0, prefix.size(), prefix) != 0) return 0;
+    if (name.compare(prefix.size() + 1, suffix.size(), suffix) != 0) return 0;
+    const char d = name[prefix.size()];
+    return d >= '1' && d <= '4' ? d - '0' : 0;
+}
+
+}  // namespace
+
+void ConfiguratorWindow::BindControl(const SettingControl& c, QWidget* w) {
+    const std::string key = c.name;
+    const bool phone = c.kind == ControlKind::kPhone;
+    // Reads the widget into the model, through the page rules that keep
+    // state beside the control's value.
+    std::function<void()> commit;
+    if (auto* spin = qobject_cast<QSpinBox*>(w)) {
+        const int output = OutputOf(key, "SpinKI");
+        commit = [this, key, spin, output] {
+            if (output) model_->SetOutputTimeValue(output, spin->value());
+            else model_->SetValue(key, spin->value());
+        };
+        connect(spin, &QSpinBox::valueChanged, this, [this, key] { CommitControl(key); });
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        if (combo->isEditable()) {
+            commit = [this, key, combo] { model_->SetText(key, combo->currentText().toStdString()); };
+            connect(combo, &QComboBox::currentTextChanged, this, [this, key] { CommitControl(key); });
+        } else {
+            const int type = OutputOf(key, "ComboKi");
+            const int unit = OutputOf(key, "KI", "SECMIN");
+            commit = [this, key, combo, type, unit] {
+                const int i = combo->currentIndex();
+                if (type) {
+                    model_->SetOutputType(type, i, cfg_.DeviceType);
+                } else if (unit) {
+                    model_->SetOutputUnit(unit, i);
+                } else {
+                    model_->SetValue(key, i);
+                }
+                // These rules change other controls of the output.
+                if (type || unit) ShowSettings();
+            };
+            connect(combo, &QComboBox::currentIndexChanged, this, [this, key] { CommitControl(key); });
+        }
+    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+        const auto radios = group->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly);
+        commit = [this, key, radios] {
+            for (int i = 0; i < radios.size(); ++i)
+                if (radios[i]->isChecked()) model_->SetValue(key, i);
+        };
+        for (QRadioButton* r : radios) {
+            connect(r, &QRadioButton::toggled, this, [this, key](bool on) {
+                if (on) CommitControl(key);
+            });
+        }
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        commit = [this, key, button] { model_->SetChecked(key, button->isChecked()); };
+        connect(button, &QAbstractButton::toggled, this, [this, key] { CommitControl(key); });
+    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        commit = [this, key, edit, phone] {
+            model_->SetText(key, (phone ? edit->displayText() : edit->text()).toStdString());
+            // Recipient lists offer the numbers that are set.
+            if (phone) {
+                model_->RefreshRecipientLists();
+                for (const std::string& list : SettingsModel::RecipientLists()) ShowControl(list);
+            }
+        };
+        connect(edit, &QLineEdit::textChanged, this, [this, key] { CommitControl(key); });
+    } else if (auto* list = qobject_cast<QListWidget*>(w)) {
+        commit = [this, key, list] {
+            int mask = 0;
+            for (int i = 0; i < list->count() && i < 8; ++i)
+                if (list->item(i)->checkState() == Qt::Checked) mask |= 1 << i;
+            model_->SetMask(key, static_cast<uint8_t>(mask));
+        };
+        connect(list, &QListWidget::itemChanged, this, [this, key] { CommitControl(key); });
+    }
+    if (commit) commits_[key] = std::move(commit);
+}
+
+void ConfiguratorWindow::CommitControl(const std::string& name) {
+    if (!model_ || showingSettings_ || committing_) return;
+    auto it = commits_.find(name);
+    if (it == commits_.end()) return;
+    committing_ = true;
+    it->second();
+    committing_ = false;
+}
+
+void ConfiguratorWindow::ShowControl(const std::string& name) {
+    if (!model_ || !model_->Has(name)) return;
+    const SettingControl& c = model_->At(name);
+    auto it = bound_.find(name);
+    if (!c.window.empty() || it == bound_.end() || !it->second) return;
+    QWidget* w = it->second;
+    const bool enabled = w->isEnabled();
+    showingSettings_ = true;
+    Show(w, c);
+    showingSettings_ = false;
+    // Enabling stays with whoever set it last.
+    if (w->isEnabled() != enabled) w->setEnabled(enabled);
+}
+
+// The core changed the control state of a model-bound widget, and the
+// generic binding has applied it. A change of its value fields is the
+// core's own (a rule that sets a value): the model takes it as an edit.
+// Anything else (enabling, shaping, colours) applied the control state's
+// stale value too: the model's value goes back into the widget.
+void ConfiguratorWindow::FollowCoreValue(const std::string& name) {
+    if (!model_ || !commits_.count(name)) return;
+    const ControlState* s = cfg_.Controls().Find(name);
+    if (!s) return;
+    const ValueFields now{s->text, s->checked, s->itemIndex};
+    ValueFields& seen = coreValues_[name];
+    if (now == seen) {
+        ShowControl(name);
+        return;
+    }
+    seen = now;
+    CommitControl(name);
 }
 
 void ConfiguratorWindow::ShowSettings() {
@@ -146,7 +240,8 @@ void ConfiguratorWindow::ShowSettings() {
     showingSettings_ = true;
     for (const SettingControl& c : model_->Controls()) {
         if (!c.window.empty()) continue;
-        if (QWidget* w = WidgetOf(this, c.name)) Show(w, c);
+        auto it = bound_.find(c.name);
+        if (it != bound_.end() && it->second) Show(it->second, c);
     }
     showingSettings_ = false;
 }
