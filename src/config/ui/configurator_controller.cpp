@@ -1,4 +1,5 @@
 #include "config/ui/configurator_controller.h"
+#include "config/ui/voice_slots_ui.h"
 
 #include <QAction>
 #include <QApplication>
@@ -144,6 +145,8 @@ void ConfiguratorController::Activate() {
     if (!pruned_) {
         pruned_ = true;
         PruneBackups(session_.BackupDirectory());
+        // The players of the voice message slots, once the slot files exist.
+        MountVoiceSlots(&window_, form, view_, session_.StartDirectory(), [this] { window_.Refresh(); });
     }
     link.ReadLinkSettings();
     if (portOverride_) link.PortOverride = portOverride_();
