@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "app/settings_values.h"
+#include "cid/cid_defaults.h"
 #include "app/startup.h"
 
 namespace morvane {
@@ -24,16 +25,27 @@ ConfiguratorSession::ConfiguratorSession(View& view, std::string registryKey, st
       form_(std::move(registryKey)),
       image_(std::make_unique<ConfigImage>()),
       link_(form_, *image_, view),
+      rules_(form_, model_, view),
+      numberList_(form_, *image_, view),
+      commands_(link_),
       startDirectory_(std::move(startDirectory)) {
+    AttachNumberList(link_, numberList_);
     link_.OnReadFinished = [this] {
         ConfigImage& image = *image_;
         if (BackupsEnabled && !DecodeAfterRead) SaveBackup();
         if (!DecodeAfterRead) return;
         DecodeSettings(image, model_, Context());
+        rules_.ApplyAll();
         if (!model_.FirmwareInfo.text.empty()) form_.StatusPanels[2] = model_.FirmwareInfo.text;
         if (BackupsEnabled) SaveBackup();
     };
     link_.OnBeforeWrite = [this] { EncodeSettings(model_, *image_, Context()); };
+    // Start with the default configuration: the default code table and zones.
+    link_.OnLoadDefaultTables = [this] {
+        const std::string language = form_.LanguageCode.empty() ? "1" : form_.LanguageCode;
+        LoadDefaultEventTable(model_.Cid, language);
+        LoadDefaultZoneTemplate(model_.Cid, language);
+    };
 }
 
 CodecContext ConfiguratorSession::Context() const {
@@ -75,6 +87,7 @@ FileResult ConfiguratorSession::LoadFile(const std::string& path, bool takeVersi
     if (takeVersion) form_.DeviceVersion = firmware.version;
     form_.StatusPanels[2] = firmware.text;
     DecodeSettings(*image_, model_, Context());
+    rules_.ApplyAll();
     // The texts of the file's records are those the pages show.
     SetTexts(load.texts);
     return {};

@@ -12,6 +12,8 @@
 #include "app/view.h"
 #include "config/config_files.h"
 #include "config/config_image.h"
+#include "config/number_list.h"
+#include "config/page_rules.h"
 #include "config/settings_codec.h"
 #include "config/settings_model.h"
 #include "link/link.h"
@@ -28,6 +30,11 @@ public:
     ConfigImage& Image() { return *image_; }
     SettingsModel& Model() { return model_; }
     DeviceLink& Link() { return link_; }
+    // The rules of the pages, the incoming number list page and the
+    // commands they start on the link.
+    PageRules& Rules() { return rules_; }
+    NumberListPage& NumberList() { return numberList_; }
+    DeviceLinkCommands& Commands() { return commands_; }
     const std::string& StartDirectory() const { return startDirectory_; }
 
     // What encoding and decoding need beside the pages, from the current
@@ -73,6 +80,9 @@ private:
     std::unique_ptr<ConfigImage> image_;
     SettingsModel model_;
     DeviceLink link_;
+    PageRules rules_;
+    NumberListPage numberList_;
+    DeviceLinkCommands commands_;
     std::string startDirectory_;
     std::string lastBackup_;
     std::string lastBackupError_;

@@ -356,6 +356,10 @@ void PageRules::PreparePhonebookTransfer() {
     SetListTransferButtons(c, false);
 }
 
+bool PageRules::MayClose(int txCel) {
+    return MayCloseConfigurator(txCel, form_.ConfirmOff || Settings::ConfirmOff(), view_);
+}
+
 void PageRules::SetConfirmOff(bool off) {
     Settings::SetConfirmOff(off);
     form_.ConfirmOff = off;

@@ -188,7 +188,8 @@ public:
     bool ChangePcCode(PageCommands& commands);
 
     // Closing the window.
-    bool MayClose(int txCel) { return MayCloseConfigurator(txCel, form_.ConfirmOff, view_); }
+    // The confirmations-off option as the menu shows it, or as stored now.
+    bool MayClose(int txCel);
 
 private:
     bool ListsFollowType(const std::string& type);

@@ -252,6 +252,8 @@ TEST_F(LauncherWindowTest, TryButtonsOpenTheirWindowInDemoModeAndClosingItEnds) 
         {"Button4", "TQ7Form1", "Tarvex GSM 4G"}, {"Button7", "TQ7Form1", "Zelbrin GSM"},
         {"Button6", "TQ7Form1", "Quendor GSM_4G"}, {"Button8", "TDPhone1", "Halvoret GSM"},
         {"Button11", "TQ7Form1", "Tessaly GPS"}, {"Button15", "TQ7Form1", "Pomerand 4G"}};
+    // Confirmations off: closing the configurator asks no exit question.
+    SettingsStore::Write(RegistryKey(), "Confirm", "1");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
         Program& p = Run(pty_.SlavePath());

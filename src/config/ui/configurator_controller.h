@@ -7,10 +7,13 @@
 // "RX" lamp, the transfer progress bar and the serial trace option.
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "config/config_files.h"
+#include "config/list_files.h"
 #include "link/serial_trace.h"
 
 class QTimer;
@@ -18,6 +21,7 @@ class QTimer;
 namespace morvane {
 
 class ConfiguratorSession;
+class ContactIdPageUi;
 class ConfiguratorWindow;
 class QtHost;
 class QtShell;
@@ -52,6 +56,16 @@ public:
     void StopTrace();
     const SerialTrace& Trace() const { return trace_; }
 
+    // The pages' rules as the window's events call them: a page or sub-page
+    // became current (the page left before it is left first), and a
+    // settings control was edited (true when the pages show the model again).
+    void PageShown(const std::string& caption);
+    bool SettingEdited(const std::string& key);
+    // The number list grid shows the page's rows again.
+    void ShowNumberGrid();
+    // The SIM phonebook rows of the page.
+    PhonebookGrid& Phonebook() { return phonebook_; }
+
     // The device told its firmware version since the program started.
     bool Identified() const { return identified_; }
     // The "RX" lamp is lit.
@@ -65,18 +79,28 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The pages show the model again (settings and the Contact ID grids).
+    void ShowPages();
     void OnMenu(const QString& caption);
     void LampTick();
     void ShowError(const std::string& what, const std::string& reason);
+    void WirePages();
+    void WireNumberList();
+    void ShowPhonebook();
 
     ConfiguratorWindow& window_;
     ConfiguratorSession& session_;
     QtHost& host_;
     QtShell& shell_;
     View& view_;
+    ContactIdPageUi* cidPage_ = nullptr;
     std::function<std::string()> portOverride_;
     std::function<void()> previousReadFinished_;
     std::function<void()> previousIdentity_;
+    std::function<void()> previousLoadDefaults_;
+    std::function<void(int, const uint8_t*)> previousBlockReply_;
+    std::map<std::string, std::string> currentPages_;  // parent caption ("" main) -> current page
+    PhonebookGrid phonebook_;
     OwnProfile profile_;
     SerialTrace trace_;
     QTimer* lamp_;

@@ -203,8 +203,12 @@ void ConfiguratorWindow::BuildMenus() {
             const QString qcaption = Q(caption);
             connect(a, &QAction::triggered, this, [this, qcaption, caption](bool checked) {
                 if (caption == "TOP MENU ON/OFF") {
-                    SetTabsShrunk(!checked);
-                    cfg_.Controls().SetChecked("menu:TOP MENU ON/OFF", checked);
+                    if (OnTopMenu) {
+                        OnTopMenu();
+                    } else {
+                        SetTabsShrunk(!checked);
+                        cfg_.Controls().SetChecked("menu:TOP MENU ON/OFF", checked);
+                    }
                 } else if (caption == "Mentés fájlba") {
                     emit SaveToFileRequested();
                 } else if (caption == "Megnyitás fájlból") {
@@ -339,10 +343,13 @@ void ConfiguratorWindow::WireFields() {
     for (int n = 1; n <= 8; ++n) {
         auto* field = findChild<QLineEdit*>(QStringLiteral("MaskEdit%1").arg(n));
         if (!field) continue;
-        connect(field, &QWidget::customContextMenuRequested, this, [field](const QPoint& pos) {
+        connect(field, &QWidget::customContextMenuRequested, this, [this, field, n](const QPoint& pos) {
             QMenu menu(field);
             for (const char* item : {"Delete", "+3630", "+3620"}) menu.addAction(QString::fromLatin1(item));
-            if (QAction* chosen = menu.exec(field->mapToGlobal(pos))) ApplyPhoneMenuItem(field, chosen->text());
+            QAction* chosen = menu.exec(field->mapToGlobal(pos));
+            if (!chosen) return;
+            if (OnPhoneMenu) OnPhoneMenu(n, chosen->text().toStdString());
+            else ApplyPhoneMenuItem(field, chosen->text());
         });
     }
     // The speaker pictures of the channel pages lead to their voice slot on
@@ -767,6 +774,10 @@ void ConfiguratorWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void ConfiguratorWindow::closeEvent(QCloseEvent* event) {
+    if (MayClose && !MayClose()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     if (OnClosed) QTimer::singleShot(0, this, [this] { if (OnClosed) OnClosed(); });
 }

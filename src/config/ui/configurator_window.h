@@ -60,6 +60,18 @@ public:
 
     // Runs after the user closed the window.
     std::function<void()> OnClosed;
+    // Asked when the user closes the window: false keeps it open.
+    std::function<bool()> MayClose;
+
+    // A settings control was edited by the user and the model holds its new
+    // value: the page rules of that control. True when other controls of
+    // the model changed too (the pages show the model again).
+    std::function<bool(const std::string& key)> OnSettingEdited;
+    // An item of a phone number field's pop-up menu (field 1..8); unset, the
+    // window applies it to the field itself.
+    std::function<void(int n, const std::string& item)> OnPhoneMenu;
+    // "TOP MENU ON/OFF" chosen; unset, the window toggles its tabs itself.
+    std::function<void()> OnTopMenu;
 
     // ---- pages
     QTabWidget* MainPages() const { return pages_; }

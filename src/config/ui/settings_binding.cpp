@@ -73,6 +73,11 @@ void Show(QWidget* w, const SettingControl& c) {
         if (auto* list = qobject_cast<QListWidget*>(w)) {
             for (int i = 0; i < list->count() && i < 8; ++i) {
                 QListWidgetItem* item = list->item(i);
+                // The captions of the recipients (the numbers that are set).
+                if (static_cast<size_t>(i) < c.items.size() && !c.items.empty()) {
+                    const QString caption = Q(c.items[static_cast<size_t>(i)]);
+                    if (item->text() != caption) item->setText(caption);
+                }
                 item->setCheckState((c.value >> i) & 1 ? Qt::Checked : Qt::Unchecked);
                 Qt::ItemFlags f = item->flags();
                 if ((c.itemEnabled >> i) & 1) f |= Qt::ItemIsEnabled;
@@ -111,50 +116,21 @@ std::vector<std::string> ConfiguratorWindow::BindSettings(SettingsModel& model) 
     return missing;
 }
 
-namespace {
-
-// "SpinKI3" -> 3 for the prefix "SpinKI"; 0 when the name is not prefix + 1..4.
-int OutputOf(const std::string& name, const std::string& prefix, const std::string& suffix = std::string()) {
-    if (name.size() != prefix.size() + 1 + suffix.size() || name.compare(0, prefix.size(), prefix) != 0) return 0;
-    if (name.compare(prefix.size() + 1, suffix.size(), suffix) != 0) return 0;
-    const char d = name[prefix.size()];
-    return d >= '1' && d <= '4' ? d - '0' : 0;
-}
-
-}  // namespace
-
 void ConfiguratorWindow::BindControl(const SettingControl& c, QWidget* w) {
     const std::string key = c.name;
     const bool phone = c.kind == ControlKind::kPhone;
-    // Reads the widget into the model, through the page rules that keep
-    // state beside the control's value.
+    // Reads the widget into the model; the page rules of the control run
+    // afterwards (see CommitControl).
     std::function<void()> commit;
     if (auto* spin = qobject_cast<QSpinBox*>(w)) {
-        const int output = OutputOf(key, "SpinKI");
-        commit = [this, key, spin, output] {
-            if (output) model_->SetOutputTimeValue(output, spin->value());
-            else model_->SetValue(key, spin->value());
-        };
+        commit = [this, key, spin] { model_->SetValue(key, spin->value()); };
         connect(spin, &QSpinBox::valueChanged, this, [this, key] { CommitControl(key); });
     } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
         if (combo->isEditable()) {
             commit = [this, key, combo] { model_->SetText(key, combo->currentText().toStdString()); };
             connect(combo, &QComboBox::currentTextChanged, this, [this, key] { CommitControl(key); });
         } else {
-            const int type = OutputOf(key, "ComboKi");
-            const int unit = OutputOf(key, "KI", "SECMIN");
-            commit = [this, key, combo, type, unit] {
-                const int i = combo->currentIndex();
-                if (type) {
-                    model_->SetOutputType(type, i, cfg_.DeviceType);
-                } else if (unit) {
-                    model_->SetOutputUnit(unit, i);
-                } else {
-                    model_->SetValue(key, i);
-                }
-                // These rules change other controls of the output.
-                if (type || unit) ShowSettings();
-            };
+            commit = [this, key, combo] { model_->SetValue(key, combo->currentIndex()); };
             connect(combo, &QComboBox::currentIndexChanged, this, [this, key] { CommitControl(key); });
         }
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
@@ -174,11 +150,6 @@ void ConfiguratorWindow::BindControl(const SettingControl& c, QWidget* w) {
     } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         commit = [this, key, edit, phone] {
             model_->SetText(key, (phone ? edit->displayText() : edit->text()).toStdString());
-            // Recipient lists offer the numbers that are set.
-            if (phone) {
-                model_->RefreshRecipientLists();
-                for (const std::string& list : SettingsModel::RecipientLists()) ShowControl(list);
-            }
         };
         connect(edit, &QLineEdit::textChanged, this, [this, key] { CommitControl(key); });
     } else if (auto* list = qobject_cast<QListWidget*>(w)) {
@@ -199,7 +170,9 @@ void ConfiguratorWindow::CommitControl(const std::string& name) {
     if (it == commits_.end()) return;
     committing_ = true;
     it->second();
+    const bool others = OnSettingEdited && OnSettingEdited(name);
     committing_ = false;
+    if (others) ShowSettings();
 }
 
 void ConfiguratorWindow::ShowControl(const std::string& name) {
