@@ -41,45 +41,16 @@
 #include "config/memory_map.h"
 #include "config/ui/configurator_controller.h"
 #include "link/link.h"
+#include "gui/gui_support.h"
 #include "support/test_support.h"
 
 namespace morvane {
 namespace {
 
+using test::WaitFor;
+
 using test::ScopedEnv;
 using test::TempDir;
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (!QCoreApplication::instance()) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "morvane_tests_gui";
-            static char* argv[] = {name, nullptr};
-            app_ = std::make_unique<QApplication>(argc, argv);
-        }
-        QApplication::setStyle(QStringLiteral("Fusion"));
-        QApplication::setQuitOnLastWindowClosed(false);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!cond()) {
-        if (clock.elapsed() > timeoutMs) return cond();
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;

@@ -32,6 +32,7 @@
 #include "config/settings_model.h"
 #include "config/ui/screenshots.h"
 #include "link/link.h"
+#include "gui/gui_support.h"
 #include "support/test_support.h"
 
 namespace morvane {
@@ -52,27 +53,6 @@ struct Spy {
         });
     }
 };
-
-class ConfiguratorQtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (!QCoreApplication::instance()) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "morvane_tests_gui";
-            static char* argv[] = {name, nullptr};
-            app_ = std::make_unique<QApplication>(argc, argv);
-            QApplication::setStyle(QStringLiteral("Fusion"));
-            QApplication::setQuitOnLastWindowClosed(false);
-        }
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const kConfiguratorQt =
-    ::testing::AddGlobalTestEnvironment(new ConfiguratorQtEnvironment);
 
 class ConfiguratorWindowTest : public ::testing::Test {
 protected:

@@ -21,6 +21,7 @@
 #include "cid/contact_id.h"
 #include "config/settings_model.h"
 #include "config/ui/contact_id_ui.h"
+#include "gui/gui_support.h"
 #include "support/test_support.h"
 
 namespace morvane {
@@ -28,25 +29,6 @@ namespace {
 
 using test::ScopedEnv;
 using test::TempDir;
-
-class CidQtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (!QCoreApplication::instance()) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "morvane_tests_gui";
-            static char* argv[] = {name, nullptr};
-            app_ = std::make_unique<QApplication>(argc, argv);
-            QApplication::setQuitOnLastWindowClosed(false);
-        }
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const kCidQt = ::testing::AddGlobalTestEnvironment(new CidQtEnvironment);
 
 class ContactIdUiTest : public ::testing::Test {
 protected:

@@ -29,47 +29,17 @@
 #include "app/ui/configurator_window.h"
 #include "app/ui/launcher_window.h"
 #include "app/ui/program.h"
+#include "gui/gui_support.h"
 #include "support/test_support.h"
 
 namespace morvane {
 namespace {
 
+using test::WaitFor;
+
 using test::PtyPair;
 using test::ScopedEnv;
 using test::TempDir;
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (!QCoreApplication::instance()) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "morvane_tests_gui";
-            static char* argv[] = {name, nullptr};
-            app_ = std::make_unique<QApplication>(argc, argv);
-        }
-        QApplication::setStyle(QStringLiteral("Fusion"));
-        QApplication::setQuitOnLastWindowClosed(false);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Runs the event loop until cond holds or timeoutMs passed.
-bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!cond()) {
-        if (clock.elapsed() > timeoutMs) return cond();
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 std::string Text(const QWidget* w) {
     if (auto* l = qobject_cast<const QLabel*>(w)) return l->text().toStdString();

@@ -23,6 +23,7 @@
 #include "config/page_rules.h"
 #include "config/ui/configurator_controller.h"
 #include "link/link.h"
+#include "gui/gui_support.h"
 #include "support/test_support.h"
 
 namespace morvane {
@@ -30,27 +31,6 @@ namespace {
 
 using test::ScopedEnv;
 using test::TempDir;
-
-class PageRulesQtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (!QCoreApplication::instance()) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "morvane_tests_gui";
-            static char* argv[] = {name, nullptr};
-            app_ = std::make_unique<QApplication>(argc, argv);
-            QApplication::setStyle(QStringLiteral("Fusion"));
-            QApplication::setQuitOnLastWindowClosed(false);
-        }
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const kPageRulesQt =
-    ::testing::AddGlobalTestEnvironment(new PageRulesQtEnvironment);
 
 // A session with its window and controller; the window is off the screen,
 // so showing it does not activate the configurator.

@@ -19,28 +19,13 @@
 #include "app/core_timer.h"
 #include "app/ui/qt_host.h"
 #include "link/async_comm.h"
+#include "gui/gui_support.h"
 #include "support/test_support.h"
 
 namespace morvane {
 namespace {
 
 // Makes the QApplication unless another file's environment already did.
-class QtAppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (QCoreApplication::instance()) return;
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "morvane_tests_gui";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const kQtApp = ::testing::AddGlobalTestEnvironment(new QtAppEnvironment);
 
 bool RunUntil(const std::function<bool()>& cond, int timeoutMs) {
     QElapsedTimer clock;

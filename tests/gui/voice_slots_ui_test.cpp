@@ -21,6 +21,7 @@
 #include "app/side_files.h"
 #include "app/ui/configurator_window.h"
 #include "config/ui/voice_slots_ui.h"
+#include "gui/gui_support.h"
 #include "support/test_support.h"
 
 namespace morvane {
@@ -28,25 +29,6 @@ namespace {
 
 using test::ScopedEnv;
 using test::TempDir;
-
-class VoiceQtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (!QCoreApplication::instance()) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "morvane_tests_gui";
-            static char* argv[] = {name, nullptr};
-            app_ = std::make_unique<QApplication>(argc, argv);
-            QApplication::setQuitOnLastWindowClosed(false);
-        }
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const kVoiceQt = ::testing::AddGlobalTestEnvironment(new VoiceQtEnvironment);
 
 struct FakeView : View {
     std::vector<std::string> messages;
