@@ -1,20 +1,18 @@
 #include "app/settings_store.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-
-#include "app/text_io.h"
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "app/text_io.h"
 
 namespace morvane {
 

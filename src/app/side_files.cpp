@@ -1,7 +1,6 @@
 #include "app/side_files.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,38 +20,12 @@ bool WriteAll(int fd, const std::string& s) {
     return morvane::WriteAll(fd, reinterpret_cast<const uint8_t*>(s.data()), s.size());
 }
 
-// Writes the bytes to a new temporary file beside `path`; returns its name,
-// or empty on failure.
-std::string WriteTemporary(const std::string& path, const uint8_t* data, size_t size) {
-    fs::path target(path);
-    std::string tmpl = (target.parent_path() / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return {};
-    ::fchmod(fd, 0644);
-    bool ok = morvane::WriteAll(fd, data, size) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (!ok) {
-        ::unlink(tmpl.c_str());
-        return {};
-    }
-    return tmpl;
-}
-
-// Replaces the file as a whole (a reader never sees it half written).
-bool ReplaceFile(const std::string& path, const uint8_t* data, size_t size) {
-    std::string tmp = WriteTemporary(path, data, size);
-    if (tmp.empty()) return false;
-    if (::rename(tmp.c_str(), path.c_str()) == 0) return true;
-    ::unlink(tmp.c_str());
-    return false;
-}
-
 enum class CreateResult { Created, Existed, Failed };
 
 // Creates the file with the bytes only when no file of that name exists;
 // an existing file is left alone.
 CreateResult CreateNewFile(const std::string& path, const uint8_t* data, size_t size) {
-    std::string tmp = WriteTemporary(path, data, size);
+    std::string tmp = WriteTemporaryBeside(path, data, size);
     if (!tmp.empty()) {
         int rc = ::link(tmp.c_str(), path.c_str());
         int err = errno;
@@ -119,7 +92,7 @@ bool WriteTextLines(const std::string& path, const std::vector<std::string>& lin
         content += line;
         content += "\r\n";
     }
-    return ReplaceFile(path, reinterpret_cast<const uint8_t*>(content.data()), content.size());
+    return ReplaceFileAtomically(path, reinterpret_cast<const uint8_t*>(content.data()), content.size()) == 0;
 }
 
 SpecFunc ReadSpecFunc(const std::string& startDir) {
@@ -188,7 +161,7 @@ const std::vector<uint8_t>& BaseWavBytes() {
 
 bool WriteBaseWav(const std::string& startDir) {
     const auto& b = BaseWavBytes();
-    return ReplaceFile(SideFilePath(startDir, BaseWavFile), b.data(), b.size());
+    return ReplaceFileAtomically(SideFilePath(startDir, BaseWavFile), b.data(), b.size()) == 0;
 }
 
 std::string SoundFileName(int slot) { return "sound" + std::to_string(slot) + ".wav"; }

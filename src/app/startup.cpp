@@ -1,10 +1,8 @@
 #include "app/startup.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 

@@ -1,11 +1,14 @@
 #include "app/text_io.h"
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace morvane {
 
@@ -47,6 +50,41 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
         done += static_cast<size_t>(n);
     }
     return true;
+}
+
+std::string WriteTemporaryBeside(const std::string& path, const uint8_t* data, size_t size) {
+    std::filesystem::path target(path);
+    std::string tmpl = (target.parent_path() / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) return {};
+    ::fchmod(fd, 0644);
+    int err = 0;
+    if (!WriteAll(fd, data, size) || ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err != 0) {
+        ::unlink(tmpl.c_str());
+        errno = err;
+        return {};
+    }
+    return tmpl;
+}
+
+int ReplaceFileAtomically(const std::string& path, const uint8_t* data, size_t size) {
+    std::string tmp = WriteTemporaryBeside(path, data, size);
+    if (tmp.empty()) return errno;
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        return err;
+    }
+    // Make the rename itself durable; a failure here does not undo the save.
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return 0;
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {

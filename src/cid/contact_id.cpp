@@ -30,8 +30,6 @@ uint8_t Cp1250Byte(char32_t cp) {
     return b == 0 || b == 0xFF ? uint8_t('?') : b;
 }
 
-char32_t Cp1250Char(uint8_t b) { return Cp1250ToCodePoint(b); }
-
 // The characters of a grid cell as one-byte codes for DigitCode; characters
 // beyond ASCII give a byte DigitCode does not know.
 std::string CodeChars(const std::string& code) {
@@ -67,7 +65,7 @@ std::string ReadName(const ConfigImage& image, uint32_t row) {
     for (size_t i = 0; i < kCidNameMax; ++i) {
         const uint8_t b = image[row + 6 + i];
         if (b == 0xFF || b == 0) break;
-        AppendUtf8(s, Cp1250Char(b));
+        AppendUtf8(s, Cp1250ToCodePoint(b));
     }
     return s;
 }

@@ -138,9 +138,8 @@ public:
     }
 
     ConfiguratorSession& Session() { return *session_; }
-    ConsoleView& View() { return view_; }
 
-protected:
+private:
     const Options& o_;
     ConsoleView view_{o_.yes};
     NoWindowShell shell_;
@@ -194,7 +193,7 @@ std::optional<uint32_t> FirstDifference(const ConfigImage& sent, const ConfigIma
             default:   // pages
                 for (int page : phase.units) {
                     const uint32_t off = PageOffset(page);
-                    ranges.push_back({off, page < 0x100 ? 256u : 256u});
+                    ranges.push_back({off, 256u});
                 }
         }
         for (auto [off, len] : ranges)

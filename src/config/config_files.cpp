@@ -1,25 +1,22 @@
 #include "config/config_files.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "app/settings_values.h"
-#include "app/text_io.h"
 #include "app/side_files.h"
+#include "app/text_io.h"
 #include "config/device_charmap.h"
+#include "link/frames.h"
 
 namespace morvane {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string SystemError(const std::string& path, int err) { return path + ": " + std::strerror(err); }
 
@@ -56,26 +53,8 @@ bool ReadUpTo(const std::string& path, size_t limit, std::vector<uint8_t>& out, 
 }  // namespace
 
 FileResult WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
-    fs::path target(path);
-    fs::path folder = target.parent_path();
-    std::string tmpl = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return Failure(SystemError(path, errno));
-    ::fchmod(fd, 0644);
-    int err = 0;
-    if (!WriteAll(fd, bytes.data(), bytes.size()) || ::fsync(fd) != 0) err = errno;
-    if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && ::rename(tmpl.c_str(), path.c_str()) != 0) err = errno;
-    if (err != 0) {
-        ::unlink(tmpl.c_str());
-        return Failure(SystemError(path, err));
-    }
-    // Make the rename itself durable; a failure here does not undo the save.
-    int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    int err = ReplaceFileAtomically(path, bytes.data(), bytes.size());
+    if (err != 0) return Failure(SystemError(path, err));
     return {};
 }
 
@@ -185,18 +164,13 @@ bool OwnProfile::Activate(ConfigImage& image) {
 // ---------------------------------------------------------------- "config.php"
 
 std::string MemoryExportText(const ConfigImage& image) {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(kMemoryExportLength);
     for (int k = 0; k < int(ConfigImage::kConfigPages); ++k) {
         out += "dddddddd00";
         out += char('0' + k);
         out += "000#";
-        for (int i = 0; i < 256; ++i) {
-            uint8_t b = image[size_t(256 * k + i)];
-            out += kHex[b >> 4];
-            out += kHex[b & 15];
-        }
+        out += BytesToHex(image.Data() + PageOffset(ConfigPageNumber(k)), 256);
     }
     return out;
 }

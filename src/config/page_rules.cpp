@@ -5,6 +5,7 @@
 
 #include "app/settings_values.h"
 #include "cid/cid_defaults.h"
+#include "config/device_charmap.h"
 #include "link/link.h"
 
 namespace morvane {
@@ -17,13 +18,7 @@ bool EndsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// Characters of a UTF-8 text (bytes that do not continue a sequence).
-int CharCount(const std::string& utf8) {
-    int n = 0;
-    for (unsigned char c : utf8)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
+int CharCount(const std::string& utf8) { return int(Utf8Length(utf8)); }
 
 // The lists whose items 5 to 8 stay empty for device type 'P'.
 bool ShortListForP(const std::string& list) {

@@ -12,23 +12,16 @@ using Keys = std::vector<std::string>;
 std::string Page(const std::string& caption) { return "page:" + caption; }
 std::string Menu(const std::string& caption) { return "menu:" + caption; }
 
-Keys Inputs(int from, int to) {
+// "<before><i><after>" for i = from..to.
+Keys Numbered(const std::string& before, int from, int to, const std::string& after = "") {
     Keys out;
-    for (int i = from; i <= to; ++i) out.push_back(Page("Bemenet " + std::to_string(i) + "."));
+    for (int i = from; i <= to; ++i) out.push_back(before + std::to_string(i) + after);
     return out;
 }
 
-Keys Outputs(int from, int to) {
-    Keys out;
-    for (int i = from; i <= to; ++i) out.push_back(Page("OUT" + std::to_string(i)));
-    return out;
-}
-
-Keys VoiceSlots(int from, int to) {
-    Keys out;
-    for (int i = from; i <= to; ++i) out.push_back("voice:" + std::to_string(i));
-    return out;
-}
+Keys Inputs(int from, int to) { return Numbered(Page("Bemenet "), from, to, "."); }
+Keys Outputs(int from, int to) { return Numbered(Page("OUT"), from, to); }
+Keys VoiceSlots(int from, int to) { return Numbered("voice:", from, to); }
 
 Keys Join(std::initializer_list<Keys> parts) {
     Keys out;

@@ -19,9 +19,7 @@ namespace {
 
 std::string N(const std::string& base, int n) { return base + std::to_string(n); }
 
-bool ResetsGprsOptions(int t) {
-    return t == 'H' || t == 'I' || t == 'K' || t == 'L' || t == 'N' || t == 'O';
-}
+bool ResetsGprsOptions(int t) { return TypeIsOneOf(t, "HIKLNO"); }
 
 // The bit a control contributes: a ticked box, or a choice at index 1.
 bool BitOf(const SettingControl& c) { return c.kind == ControlKind::kChoice ? c.value == 1 : c.value != 0; }
@@ -39,10 +37,7 @@ void PutBytes(ConfigImage& img, uint32_t off, const std::vector<uint8_t>& bytes)
 // Plain bytes without character substitution, at most max, 0xFF after them
 // when shorter.
 void PutPlain(ConfigImage& img, uint32_t off, const std::string& utf8, size_t max) {
-    const std::string pc = Utf8ToCp1250(utf8);
-    size_t i = 0;
-    for (; i < pc.size() && i < max; ++i) img[off + i] = static_cast<uint8_t>(pc[i]);
-    if (i < max) img[off + i] = 0xFF;
+    img.WriteText(off, Utf8ToCp1250(utf8), max);
 }
 
 std::string CutAtQuote(const std::string& s) { return s.substr(0, s.find('"')); }
@@ -220,7 +215,7 @@ void ApplyEncodeRules(SettingsModel& m, const CodecContext& ctx) {
         SettingControl& c = m.At(list);
         c.value &= c.itemEnabled;
     }
-    if ((ctx.deviceType == 'P' || ctx.deviceType == 'Q') && m.Value("ComboBox16") > 7) m.SetValue("ComboBox16", 7);
+    if (TypeIsOneOf(ctx.deviceType, "PQ") && m.Value("ComboBox16") > 7) m.SetValue("ComboBox16", 7);
 }
 
 namespace {
@@ -287,7 +282,7 @@ void EncodeModel(const SettingsModel& m, ConfigImage& img, const CodecContext& c
     // Receive level.
     const int rx = m.Value("ComboBox16");
     img[mm::kRxLevel] = uint8_t(rx >= 0 ? ReceiveLevelTable(type, ctx.deviceVersion)[size_t(rx)] : kRxLevelNoChoice);
-    if (type == 'P' || type == 'Q') img[mm::kRxLevel] = uint8_t(std::min(rx, 7));
+    if (TypeIsOneOf(type, "PQ")) img[mm::kRxLevel] = uint8_t(std::min(rx, 7));
     // Alarm voltage.
     const int volt = m.Value("ComboBox20");
     img[mm::kAlarmVoltage] = uint8_t(volt >= 0 ? AlarmVoltageTable(type)[size_t(volt)] : kAlarmVoltageNoChoice);
@@ -504,7 +499,7 @@ void DecodeSettings(ConfigImage& img, SettingsModel& m, const CodecContext& ctx)
     // with (the version is the one just read).
     m.SetValue("ComboBox17", img[mm::kTxLevel] - 1);
     const int rxByte = img[mm::kRxLevel];
-    if (type == 'P' || type == 'Q') {
+    if (TypeIsOneOf(type, "PQ")) {
         m.SetValue("ComboBox16", rxByte);
     } else {
         const auto& table = ReceiveLevelTable(type, m.FirmwareInfo.version);

@@ -5,9 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "app/settings_values.h"
 #include "app/startup.h"
@@ -17,19 +15,9 @@ namespace morvane {
 namespace {
 
 using test::ScopedEnv;
+using test::ReadFile;
 using test::TempDir;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Spit(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
+using test::WriteFile;
 
 class StoreTest : public ::testing::Test {
 protected:
@@ -73,7 +61,7 @@ TEST_F(StoreTest, AnyTextRoundTrips) {
     for (const Case& c : cases) ASSERT_TRUE(SettingsStore::Write(key, c.name, c.value)) << c.name;
     for (const Case& c : cases) EXPECT_EQ(SettingsStore::Read(key, c.name), c.value) << c.name;
 
-    const std::string content = Slurp(file);
+    const std::string content = ReadFile(file);
     EXPECT_NE(content.find("[\\software\\GSM\\Morvane]\r\n"), std::string::npos);
     EXPECT_NE(content.find("equals=a=b==c\r\n"), std::string::npos);
     EXPECT_EQ(content.find("\n\n"), std::string::npos);  // every line ends with CR LF
@@ -97,7 +85,7 @@ TEST_F(StoreTest, MissingFileKeyOrValueReadsEmpty) {
 TEST_F(StoreTest, ReadSeesExternalEdits) {
     ASSERT_TRUE(SettingsStore::Write(key, "Language", "1"));
     EXPECT_EQ(SettingsStore::Read(key, "Language"), "1");
-    Spit(file, "[\\software\\GSM\\Morvane]\nLanguage=4\nmode=ZARIR\n");  // LF endings, edited by hand
+    WriteFile(file, "[\\software\\GSM\\Morvane]\nLanguage=4\nmode=ZARIR\n");  // LF endings, edited by hand
     EXPECT_EQ(SettingsStore::Read(key, "Language"), "4");
     EXPECT_EQ(SettingsStore::Read(key, "mode"), "ZARIR");
     std::filesystem::remove(file);
@@ -106,7 +94,7 @@ TEST_F(StoreTest, ReadSeesExternalEdits) {
 
 TEST_F(StoreTest, WriteKeepsEverythingElse) {
     std::filesystem::create_directories(dir.File("cfg"));
-    Spit(file,
+    WriteFile(file,
          "; kept comment\r\n"
          "[\\software\\GSM\\Morvane]\r\n"
          "comport=COM2\r\n"
@@ -117,7 +105,7 @@ TEST_F(StoreTest, WriteKeepsEverythingElse) {
     ASSERT_TRUE(SettingsStore::Write(key, "LANGUAGE", "3"));  // existing value, other spelling
     ASSERT_TRUE(SettingsStore::Write(key, "mode", "0"));      // new value in an existing key
     ASSERT_TRUE(SettingsStore::Write("\\software\\GSM\\New", "x", "1"));
-    EXPECT_EQ(Slurp(file),
+    EXPECT_EQ(ReadFile(file),
               "; kept comment\r\n"
               "[\\software\\GSM\\Morvane]\r\n"
               "comport=COM2\r\n"
@@ -143,15 +131,15 @@ TEST_F(StoreTest, WriteKeepsEverythingElse) {
 TEST_F(StoreTest, LinkedStoreIsWrittenThrough) {
     std::filesystem::create_directories(dir.File("cfg"));
     std::filesystem::create_directories(dir.File("real"));
-    Spit(dir.File("real/settings.ini"), "[\\software\\GSM\\Morvane]\r\nmode=0\r\n");
+    WriteFile(dir.File("real/settings.ini"), "[\\software\\GSM\\Morvane]\r\nmode=0\r\n");
     std::filesystem::create_symlink(dir.File("real/settings.ini"), file);
     ASSERT_TRUE(SettingsStore::Write(key, "Language", "2"));
     EXPECT_TRUE(std::filesystem::is_symlink(file));
-    EXPECT_EQ(Slurp(dir.File("real/settings.ini")), "[\\software\\GSM\\Morvane]\r\nmode=0\r\nLanguage=2\r\n");
+    EXPECT_EQ(ReadFile(dir.File("real/settings.ini")), "[\\software\\GSM\\Morvane]\r\nmode=0\r\nLanguage=2\r\n");
 }
 
 TEST_F(StoreTest, UnwritableStoreFailsQuietly) {
-    Spit(dir.File("plain"), "not a folder");
+    WriteFile(dir.File("plain"), "not a folder");
     ScopedEnv bad("MORVANE_SETTINGS", dir.File("plain/settings.ini"));
     EXPECT_FALSE(SettingsStore::Write(key, "StartDate", "2024.11.22 10:00:00"));
     EXPECT_EQ(SettingsStore::Read(key, "StartDate"), "");
@@ -162,7 +150,7 @@ TEST_F(StoreTest, UnwritableStoreFailsQuietly) {
         ++entries;
     }
     EXPECT_EQ(entries, 1);
-    EXPECT_EQ(Slurp(dir.File("plain")), "not a folder");
+    EXPECT_EQ(ReadFile(dir.File("plain")), "not a folder");
 }
 
 TEST_F(StoreTest, StoreThatCannotBeReadIsNotReplaced) {

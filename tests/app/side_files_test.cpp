@@ -8,27 +8,15 @@
 
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "support/test_support.h"
 
 namespace morvane {
 namespace {
 
+using test::ReadFile;
 using test::TempDir;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Spit(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
+using test::WriteFile;
 
 uint32_t Le(const std::string& b, size_t at, int bytes) {
     uint32_t v = 0;
@@ -58,7 +46,7 @@ TEST(SideFiles, SpecFuncLines) {
     };
     for (const Case& c : cases) {
         TempDir dir;
-        if (c.content) Spit(dir.File("specfunc.txt"), c.content);
+        if (c.content) WriteFile(dir.File("specfunc.txt"), c.content);
         SpecFunc f = ReadSpecFunc(dir.Path());
         const char* shown = c.content ? c.content : "(missing)";
         EXPECT_EQ(f.specialCommands, c.special) << shown;
@@ -82,7 +70,7 @@ TEST(SideFiles, ServerIpOnlyAcceptsPlainHttp) {
     };
     for (const Case& c : cases) {
         TempDir dir;
-        if (c.content) Spit(dir.File("serverIP.txt"), c.content);
+        if (c.content) WriteFile(dir.File("serverIP.txt"), c.content);
         RelayChoice r = ReadServerIp(dir.Path(), kBuiltIn);
         EXPECT_EQ(r.url, c.url) << (c.content ? c.content : "(missing)");
         EXPECT_EQ(r.message, c.message) << (c.content ? c.content : "(missing)");
@@ -91,20 +79,20 @@ TEST(SideFiles, ServerIpOnlyAcceptsPlainHttp) {
 
 TEST(SideFiles, TextLinesReadEitherEndingAndWriteCrLf) {
     TempDir dir;
-    Spit(dir.File("a.txt"), "\xEF\xBB\xBFone\r\ntwo\nthree");
+    WriteFile(dir.File("a.txt"), "\xEF\xBB\xBFone\r\ntwo\nthree");
     auto lines = ReadTextLines(dir.File("a.txt"));
     ASSERT_TRUE(lines);
     EXPECT_EQ(*lines, (std::vector<std::string>{"one", "two", "three"}));
     EXPECT_FALSE(ReadTextLines(dir.File("missing.txt")));
     ASSERT_TRUE(WriteTextLines(dir.File("b.txt"), {"x", "", "ű"}));
-    EXPECT_EQ(Slurp(dir.File("b.txt")), "x\r\n\r\nű\r\n");
+    EXPECT_EQ(ReadFile(dir.File("b.txt")), "x\r\n\r\nű\r\n");
 }
 
 TEST(SideFiles, BaseWavIsTheSilentSound) {
     TempDir dir;
-    Spit(dir.File("base.wav"), "damaged");
+    WriteFile(dir.File("base.wav"), "damaged");
     ASSERT_TRUE(WriteBaseWav(dir.Path()));
-    const std::string b = Slurp(dir.File("base.wav"));
+    const std::string b = ReadFile(dir.File("base.wav"));
     ASSERT_EQ(b.size(), 844u);
     EXPECT_EQ(b.substr(0, 4), "RIFF");
     EXPECT_EQ(Le(b, 4, 4), 836u);
@@ -124,30 +112,30 @@ TEST(SideFiles, BaseWavIsTheSilentSound) {
 
 TEST(SideFiles, SoundFilesAreCreatedOnlyWhenMissing) {
     TempDir dir;
-    Spit(dir.File("sound2.wav"), "my recording");
-    Spit(dir.File("sound7.wav"), "");
+    WriteFile(dir.File("sound2.wav"), "my recording");
+    WriteFile(dir.File("sound7.wav"), "");
     auto slots = PrepareSoundFolder(dir.Path());
-    const std::string base = Slurp(dir.File("base.wav"));
+    const std::string base = ReadFile(dir.File("base.wav"));
     ASSERT_EQ(base.size(), 844u);
     for (int s = 1; s <= 7; ++s) {
         const bool had = s == 2 || s == 7;
         EXPECT_EQ(slots[static_cast<size_t>(s - 1)].existed, had) << s;
         EXPECT_EQ(slots[static_cast<size_t>(s - 1)].created, !had) << s;
         if (!had) {
-            EXPECT_EQ(Slurp(dir.File(SoundFileName(s))), base) << s;
+            EXPECT_EQ(ReadFile(dir.File(SoundFileName(s))), base) << s;
         }
     }
-    EXPECT_EQ(Slurp(dir.File("sound2.wav")), "my recording");
-    EXPECT_EQ(Slurp(dir.File("sound7.wav")), "");
+    EXPECT_EQ(ReadFile(dir.File("sound2.wav")), "my recording");
+    EXPECT_EQ(ReadFile(dir.File("sound7.wav")), "");
 
     // The next activation finds all seven and changes none.
-    Spit(dir.File("sound1.wav"), "recorded later");
+    WriteFile(dir.File("sound1.wav"), "recorded later");
     slots = PrepareSoundFolder(dir.Path());
     for (const SoundSlot& s : slots) {
         EXPECT_TRUE(s.existed);
         EXPECT_FALSE(s.created);
     }
-    EXPECT_EQ(Slurp(dir.File("sound1.wav")), "recorded later");
+    EXPECT_EQ(ReadFile(dir.File("sound1.wav")), "recorded later");
     // Only the expected files are in the folder (no temporaries left).
     int count = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++count;
@@ -177,10 +165,10 @@ TEST(SideFiles, HttpLogIsAppendedOnlyWhenPresent) {
     EXPECT_FALSE(AppendHttpLog(dir.Path(), "POST c=0000FF0001FE", std::nullopt, when));
     EXPECT_FALSE(std::filesystem::exists(dir.File("LOGhttp.txt")));
 
-    Spit(dir.File("LOGhttp.txt"), "earlier\r\n");
+    WriteFile(dir.File("LOGhttp.txt"), "earlier\r\n");
     EXPECT_TRUE(AppendHttpLog(dir.Path(), "POST c=0000FF0001FE", std::nullopt, when));
     EXPECT_TRUE(AppendHttpLog(dir.Path(), "reply P400\r\nsecond", 110, TodayAt(23, 59, 59, 999)));
-    EXPECT_EQ(Slurp(dir.File("LOGhttp.txt")),
+    EXPECT_EQ(ReadFile(dir.File("LOGhttp.txt")),
               "earlier\r\n"
               "3723.045//POST c=0000FF0001FE\r\n"
               "86399.999//reply P400 second TXcel:110\r\n");

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 
 #include "app/window_set.h"
@@ -14,11 +13,7 @@ namespace {
 
 using test::ScopedEnv;
 using test::TempDir;
-
-void Spit(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
+using test::WriteFile;
 
 TEST(Startup, RegistryKeyAndRelayAddress) {
     EXPECT_EQ(RegistryKey(), "\\software\\GSM\\Morvane");
@@ -85,8 +80,8 @@ TEST(Startup, ValuesReadTheSideFiles) {
     EXPECT_EQ(plain.RelayMessage, "");
     EXPECT_EQ(plain.ComPortItems.size(), 512u);
 
-    Spit(dir.File("specfunc.txt"), "KRVSTQ\r\nCOM4\r\n");
-    Spit(dir.File("serverIP.txt"), "https://relay.example/\r\n");
+    WriteFile(dir.File("specfunc.txt"), "KRVSTQ\r\nCOM4\r\n");
+    WriteFile(dir.File("serverIP.txt"), "https://relay.example/\r\n");
     StartupValues v = ComputeStartupValues();
     EXPECT_EQ(v.PortOverride, "COM4");
     EXPECT_EQ(v.RelayUrl, BuiltInRelayUrl);

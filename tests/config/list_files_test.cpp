@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,10 +14,7 @@ namespace {
 
 using test::ReadFile;
 using test::TempDir;
-
-void WriteText(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
+using test::WriteFile;
 
 std::string Repeat(const std::string& s, int n) {
     std::string out;
@@ -45,7 +41,7 @@ TEST(PhonebookFileTest, CsvWriteAndRead) {
     // LF endings, UTF-8 text, lines without ";" (the name starts at
     // character 102), and the first empty line ends the list.
     const std::string longLine = std::string(100, '1') + "XName;x";
-    WriteText(path, "+36301234567\nÉva;Név;más\n" + longLine + "\n\n+3611;after\n");
+    WriteFile(path, "+36301234567\nÉva;Név;más\n" + longLine + "\n\n+3611;after\n");
     ASSERT_TRUE(LoadPhonebook(path, ListFormat::Csv, loaded).ok);
     ASSERT_EQ(loaded.RowCount(), 4);
     EXPECT_EQ(loaded.rows[1], (PhonebookRow{"", "+36301234567", ""}));
@@ -53,7 +49,7 @@ TEST(PhonebookFileTest, CsvWriteAndRead) {
     EXPECT_EQ(loaded.rows[3], (PhonebookRow{"", std::string(100, '1'), "Name;x"}));
 
     // At most 250 lines.
-    WriteText(path, Repeat("1;a\r\n", 300));
+    WriteFile(path, Repeat("1;a\r\n", 300));
     ASSERT_TRUE(LoadPhonebook(path, ListFormat::Csv, loaded).ok);
     EXPECT_EQ(loaded.RowCount(), 251);
 }
@@ -76,7 +72,7 @@ TEST(PhonebookFileTest, SimWriteAndRead) {
     EXPECT_EQ(loaded.rows[2], grid.rows[2]);
 
     // A first line that is not a number stops the load before any change.
-    WriteText(path, "x3\r\n+3611\r\nAnna\r\n");
+    WriteFile(path, "x3\r\n+3611\r\nAnna\r\n");
     FileResult bad = LoadPhonebook(path, ListFormat::Sim, loaded);
     EXPECT_FALSE(bad.ok);
     EXPECT_EQ(bad.error, path + ": 'x3' is not a valid number");
@@ -113,7 +109,7 @@ TEST(NumberListFileTest, CsvRead) {
     auto image = std::make_unique<ConfigImage>();
     (*image)[NumberListRowOffset(3) + 14] = 0x55;
     (*image)[NumberListRowOffset(1000) + 15] = 0x55;
-    WriteText(path, std::string(NumberListCsvHeader) +
+    WriteFile(path, std::string(NumberListCsvHeader) +
                         "\r\n"
                         "3630123456;1;0;0;0;0;0;0;0;1;2;Kapu Ádám;;\r\n"
                         "+36-30-1234567;0;1;0;0;0;0;0;1;0;3;;\n"
@@ -139,7 +135,7 @@ TEST(NumberListFileTest, CsvRead) {
     EXPECT_EQ((*image)[NumberListRowOffset(3) + 14], 0x00);  // a line of 12 characters is an empty row
 
     // Without the broken line: 1000 rows, the flag and the field lengths.
-    WriteText(path, std::string(NumberListCsvHeader) +
+    WriteFile(path, std::string(NumberListCsvHeader) +
                         "\n+36-30-1234567;0;1;0;0;0;0;0;1;0;3;;\n"
                         "+36302222222;11;x;1x;;;;;;;0;" + std::string(120, 'N') + "\n");
     load = LoadNumberList(path, ListFormat::Csv, grid, *image);
@@ -153,7 +149,7 @@ TEST(NumberListFileTest, CsvRead) {
     EXPECT_EQ((*image)[NumberListRowOffset(2) + 15], 0x00);
     EXPECT_EQ((*image)[NumberListRowOffset(1000) + 15], 0x00);  // the end of the file reads as empty lines
 
-    WriteText(path, std::string(NumberListCsvHeader) + "\n+36301234567;1;0;0;0;0;0;0;0;0;0;;\n");
+    WriteFile(path, std::string(NumberListCsvHeader) + "\n+36301234567;1;0;0;0;0;0;0;0;0;0;;\n");
     load = LoadNumberList(path, ListFormat::Csv, grid, *image);
     ASSERT_TRUE(load.ok);
     EXPECT_FALSE(load.importError);
@@ -209,7 +205,7 @@ TEST(NumberListFileTest, SimFiles) {
     ASSERT_EQ(grid.RowCount(), 3);
     EXPECT_EQ(grid.rows[2].number, "+3622");
 
-    WriteText(path, "many\r\n");
+    WriteFile(path, "many\r\n");
     load = LoadNumberList(path, ListFormat::Sim, grid, *image);
     EXPECT_FALSE(load.ok);
     EXPECT_EQ(grid.RowCount(), 3);
@@ -218,7 +214,7 @@ TEST(NumberListFileTest, SimFiles) {
 TEST(ListFileTest, UnreadableAndUnwritable) {
     TempDir dir;
     std::filesystem::create_directory(dir.File("folder.csv"));
-    WriteText(dir.File("plain"), "x");
+    WriteFile(dir.File("plain"), "x");
     auto image = std::make_unique<ConfigImage>();
     for (const std::string& path : {dir.File("folder.csv"), dir.File("plain/list.csv")}) {
         SCOPED_TRACE(path);

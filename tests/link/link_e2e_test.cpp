@@ -38,14 +38,11 @@ TEST(LinkE2ETest, FullReadAndWriteAgainstTheSimulatedDevice) {
     for (uint32_t a = 0; a < 0x800; ++a)
         if (a != 0xFE && a != 0xFF) model.Write(a, uint8_t(rng()));
     for (uint32_t a = 0x350000; a < 0x355000; ++a) model.Write(a, uint8_t(rng()));
-    devsim::PtyDevice device(model);
-    std::string error;
-    ASSERT_TRUE(device.Start(&error)) << error;
-
-    Form f('H', 93, device.SlavePath());
-    PollLoop loop;
-    loop.AddTimer(f.link.Adas());
-    loop.AddPort(f.link.Port());
+    test::PtyLinkForm pty(model, 'H', 93);
+    ASSERT_TRUE(pty.started) << pty.error;
+    devsim::PtyDevice& device = pty.device;
+    Form& f = pty.f;
+    PollLoop& loop = pty.loop;
 
     f.link.StartRead();
     ASSERT_TRUE(loop.RunUntil([&] { return f.link.TxCel == 0; }, 60s)) << "TxCel " << f.link.TxCel;
@@ -74,9 +71,6 @@ TEST(LinkE2ETest, FullReadAndWriteAgainstTheSimulatedDevice) {
     // The idle wait runs out and the link closes its port.
     ASSERT_TRUE(loop.RunUntil([&] { return !f.link.LinkOpen; }, 30s));
     EXPECT_FALSE(f.link.Port().IsOpen());
-    loop.RemovePort(f.link.Port());
-    loop.RemoveTimer(f.link.Adas());
-    device.Stop();
 }
 
 // Full read and write of each transfer form over a pseudo-terminal: the
@@ -102,16 +96,13 @@ TEST_P(PtyTransferTest, ReadAndWriteFollowTheOrders) {
     for (uint32_t a = 0; a < 0x2000; ++a)
         if (a != 0xFE && a != 0xFF) model.Write(a, uint8_t(rng()));
     for (uint32_t a = 0x340000; a < 0x355000; ++a) model.Write(a, uint8_t(rng()));
-    devsim::PtyDevice device(model);
-    std::string error;
-    ASSERT_TRUE(device.Start(&error)) << error;
-
-    Form f(c.type, c.version, device.SlavePath());
+    test::PtyLinkForm pty(model, c.type, c.version);
+    ASSERT_TRUE(pty.started) << pty.error;
+    devsim::PtyDevice& device = pty.device;
+    Form& f = pty.f;
+    PollLoop& loop = pty.loop;
     f.form.Controls()[linkctl::ContactIdOption].checked = c.cid;
     const TransferOptions opts{c.type, c.version, c.cid, false};
-    PollLoop loop;
-    loop.AddTimer(f.link.Adas());
-    loop.AddPort(f.link.Port());
     auto requests = [&] {
         auto lock = device.Lock();
         std::vector<devsim::Bytes> out;
@@ -150,9 +141,6 @@ TEST_P(PtyTransferTest, ReadAndWriteFollowTheOrders) {
         auto lock = device.Lock();
         EXPECT_EQ(model.ClockText().size(), 12u);
     }
-    loop.RemovePort(f.link.Port());
-    loop.RemoveTimer(f.link.Adas());
-    device.Stop();
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, PtyTransferTest,
@@ -168,14 +156,10 @@ TEST(LinkE2ETest, ModuleInformationOverThePortWithAnswersInPieces) {
     o.fragment = true;  // every answer in up to four pieces with gaps
     o.seed = 11;
     devsim::DeviceModel model(o);
-    devsim::PtyDevice device(model, 9600);
-    std::string error;
-    ASSERT_TRUE(device.Start(&error)) << error;
-
-    Form f('H', 93, device.SlavePath());
-    PollLoop loop;
-    loop.AddTimer(f.link.Adas());
-    loop.AddPort(f.link.Port());
+    test::PtyLinkForm pty(model, 'H', 93, 9600);
+    ASSERT_TRUE(pty.started) << pty.error;
+    Form& f = pty.f;
+    PollLoop& loop = pty.loop;
     f.link.OpenModuleInfo();
     f.link.StartModuleInfo();
     ASSERT_TRUE(loop.RunUntil([&] { return f.link.TxCel == 0; }, 60s)) << "TxCel " << f.link.TxCel;
@@ -191,9 +175,6 @@ TEST(LinkE2ETest, ModuleInformationOverThePortWithAnswersInPieces) {
     f.link.StartImei();
     ASSERT_TRUE(loop.RunUntil([&] { return f.link.TxCel == 0; }, 60s)) << "TxCel " << f.link.TxCel;
     EXPECT_EQ(f.view.messages, std::vector<std::string>{"IMEI number:356938035643809"});
-    loop.RemovePort(f.link.Port());
-    loop.RemoveTimer(f.link.Adas());
-    device.Stop();
 }
 
 TEST(LinkE2ETest, SilentDeviceAbandonsTheBlockReadAfterThirtyRequests) {

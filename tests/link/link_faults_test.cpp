@@ -79,14 +79,11 @@ TEST_P(LinkFaultsTest, FullReadEndsWithTheDeviceMemory) {
         for (uint32_t a = r.from; a < r.to; ++a)
             if (a != devsim::DeviceModel::kVersionAddress && a != devsim::DeviceModel::kTypeAddress)
                 model.Write(a, uint8_t(rng()));
-    devsim::PtyDevice device(model);
-    std::string error;
-    ASSERT_TRUE(device.Start(&error)) << error;
-
-    Form f('H', 93, device.SlavePath());
-    PollLoop loop;
-    loop.AddTimer(f.link.Adas());
-    loop.AddPort(f.link.Port());
+    test::PtyLinkForm pty(model, 'H', 93);
+    ASSERT_TRUE(pty.started) << pty.error;
+    devsim::PtyDevice& device = pty.device;
+    Form& f = pty.f;
+    PollLoop& loop = pty.loop;
 
     f.link.StartRead();
     // What the image must look like afterwards: as the read started, with
@@ -99,9 +96,7 @@ TEST_P(LinkFaultsTest, FullReadEndsWithTheDeviceMemory) {
     }
 
     const bool done = loop.RunUntil([&] { return f.link.TxCel == 0; }, 240s);
-    loop.RemovePort(f.link.Port());
-    loop.RemoveTimer(f.link.Adas());
-    device.Stop();
+    device.Stop();  // the request log is read below without the lock
     ASSERT_TRUE(done) << "TxCel " << f.link.TxCel << " TransferIndex " << f.link.TransferIndex;
 
     EXPECT_EQ(f.form.StatusPanels[3], "Successful readout!");

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/configurator.h"
+#include "app/poll_loop.h"
 #include "app/view.h"
 #include "config/config_image.h"
 #include "devsim/devsim.h"
@@ -25,6 +26,27 @@ struct LinkForm {
         form.StartAction = Configurator::kStartNothing;
         form.PortHandedOver = true;
         link.PortOverride = port;
+    }
+};
+
+// A link form on one side of a pseudo-terminal and the simulated device on
+// the other, hosted by PollLoop as the command-line tool does. Check
+// `started` (reason in `error`) before use; the end unhooks and stops.
+struct PtyLinkForm {
+    devsim::PtyDevice device;
+    std::string error;
+    bool started;
+    LinkForm f;
+    PollLoop loop;
+    PtyLinkForm(devsim::DeviceModel& model, int type, int version, int baud = 0)
+        : device(model, baud), started(device.Start(&error)), f(type, version, device.SlavePath()) {
+        loop.AddTimer(f.link.Adas());
+        loop.AddPort(f.link.Port());
+    }
+    ~PtyLinkForm() {
+        loop.RemovePort(f.link.Port());
+        loop.RemoveTimer(f.link.Adas());
+        device.Stop();
     }
 };
 

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
@@ -89,6 +90,11 @@ std::string ReadFile(const std::string& path) {
         std::fclose(f);
     }
     return out;
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
 }
 
 std::string BinDir() {

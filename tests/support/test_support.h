@@ -1,7 +1,8 @@
 #pragma once
 // Shared test helpers: temporary folders, environment overrides, pseudo-terminal pairs.
-#include <string>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace morvane::test {
 
@@ -52,16 +53,13 @@ private:
 
 // The file's content, or empty.
 std::string ReadFile(const std::string& path);
+// Replaces the file's content with the bytes.
+void WriteFile(const std::string& path, const std::string& content);
 
 // Directory of the built programs (MORVANE_BIN_DIR, set by CTest).
 std::string BinDir();
 std::string SourceDir();
 
-}  // namespace morvane::test
-
-#include <vector>
-
-namespace morvane::test {
 
 struct ProgramResult {
     int status = -1;       // exit status, or -1 when it did not end normally

@@ -25,6 +25,7 @@
 
 #include "app/configurator.h"
 #include "app/ui/qt_host.h"
+#include "config/page_rules.h"
 #include "config/ui/settings_pages.h"
 #include "link/link.h"
 
@@ -370,10 +371,11 @@ void ConfiguratorWindow::WireFields() {
     }
     // Characters left of the SMS header.
     auto* header = findChild<QLineEdit*>(QStringLiteral("Edit12"));
-    auto* left = findChild<QLabel*>(QStringLiteral("LabelHeaderLeft"));
+    auto* left = findChild<QLabel*>(QString::fromLatin1(pagekey::HeaderLeftLabel));
     if (header && left) {
-        connect(header, &QLineEdit::textChanged, left,
-                [left](const QString& text) { left->setText(QString::number(120 - text.size())); });
+        connect(header, &QLineEdit::textChanged, left, [left](const QString& text) {
+            left->setText(QString::number(SmsHeaderCharsLeft(text.toStdString())));
+        });
     }
 }
 

@@ -338,10 +338,7 @@ void InputChannel(QWidget* sub, PageRegistry& reg, int n, const char* textName, 
     a.Stretch();
     Form b(right, reg);
     b.Title(Utf("Beállítások"));
-    const char* caps[] = {"Visszaállásról is SMS/hívás", "Szirénahang", "Hangüzenet küldése",
-                          "Távfelügyelet értesítés", "Híváskor nem kell felvenni!", "DTMF nyugtázás híváskor"};
-    const int bits[] = {1, 3, 4, 5, 6, 7};
-    for (int i = 0; i < 6; ++i) b.Check(S(N("best", n * 10 + bits[i])).c_str(), Utf(caps[i]), bits[i] == 3);
+    ChannelOptions(b, n, false);
     if (n == 1) b.Check("CheckEgyeb2_0", Utf("Automatikus riasztás bekapcsoláskor"), false);
     auto* speaker = new QPushButton(Utf("\u266B Hangüzenet"), right);
     speaker->setObjectName(QStringLiteral("Speaker%1").arg(n));
@@ -450,6 +447,16 @@ void BuildExtraInputs(PageFactory& f) {
 }
 
 }  // namespace
+
+void ChannelOptions(Form& form, int n, bool restoreReport) {
+    const char* caps[] = {"Visszaállásról is SMS/hívás", "Szirénahang", "Hangüzenet küldése",
+                          "Távfelügyelet értesítés", "Híváskor nem kell felvenni!", "DTMF nyugtázás híváskor"};
+    const int bits[] = {1, 3, 4, 5, 6, 7};
+    for (int i = 0; i < 6; ++i) {
+        const bool on = bits[i] == 3 || (bits[i] == 1 && restoreReport);
+        form.Check(S(N("best", n * 10 + bits[i])).c_str(), Utf(caps[i]), on);
+    }
+}
 
 void BuildBasicPages(PageFactory& f) {
     BuildAdmin(f);

@@ -66,6 +66,10 @@ const std::vector<MenuButtonInfo>& MenuButtons();
 // Items of the input type choices.
 const QStringList& InputTypes();
 
+// The six option boxes of a reporting channel (best<n><bit>): the siren is on
+// by design, the restore report only where restoreReport says so.
+void ChannelOptions(Form& form, int n, bool restoreReport);
+
 // Page builders (split across files).
 void BuildBasicPages(PageFactory& f);     // Admin .. Kimenet, Be5..Be8
 void BuildChannelPages(PageFactory& f);   // Hangok .. Nyitás/zárás

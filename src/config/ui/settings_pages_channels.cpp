@@ -121,15 +121,21 @@ void BuildSounds(PageFactory& f) {
 
 // ---------------------------------------------------------------- channels
 
+// The head of a single-channel page's first column: its title, the input
+// type choice ComboBox<n> and the polarity box CheckBox<n>.
+void ChannelHead(Form& a, int n, const char* title, int type, const char* polarity, bool polarityChecked) {
+    a.Title(Utf(title));
+    a.Combo(S(N("ComboBox", n)).c_str(), Utf("Bemenet Típusa:"), InputTypes(), type);
+    a.Check(S(N("CheckBox", n)).c_str(), Utf(polarity), polarityChecked);
+}
+
 // A reporting channel: type, SMS text, recipient lists, boxes.
 void BuildPower(PageFactory& f) {
     QWidget* page = f.MainPage("Tápmonitor");
     PageRegistry& reg = f.Registry();
     QHBoxLayout* row = PageFactory::Row(page);
     Form a(PageFactory::Column(row), reg);
-    a.Title(Utf("Tápfeszültség figyelés"));
-    a.Combo("ComboBox10", Utf("Bemenet Típusa:"), InputTypes(), 1);
-    a.Check("CheckBox10", Utf("Normál működés"), true);
+    ChannelHead(a, 10, "Tápfeszültség figyelés", 1, "Normál működés", true);
     a.Edit("riasztas10", Utf("SMS szöveg:"), Utf("Belso taphiba riasztas"), 32);
     a.Recipients("SMSst10", "VOICEst10");
     const QStringList volts = {Utf("7V"),  Utf("8V"),    Utf("9V"),  Utf("9,5V"),  Utf("10V"), Utf("10,5V"),
@@ -139,11 +145,7 @@ void BuildPower(PageFactory& f) {
     a.Stretch();
     Form b(PageFactory::Column(row, 1), reg);
     b.Title(Utf("Beállítások"));
-    const char* caps[] = {"Visszaállásról is SMS/hívás", "Szirénahang", "Hangüzenet küldése",
-                          "Távfelügyelet értesítés", "Híváskor nem kell felvenni!", "DTMF nyugtázás híváskor"};
-    const int bits[] = {1, 3, 4, 5, 6, 7};
-    for (int i = 0; i < 6; ++i)
-        b.Check(S(N("best10", bits[i])).c_str(), Utf(caps[i]), bits[i] == 1 || bits[i] == 3);
+    ChannelOptions(b, 10, true);
     auto* speaker = new QPushButton(Utf("\u266B Hangüzenet"), page);
     Named(speaker, QStringLiteral("Speaker10"));
     speaker->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -233,9 +235,7 @@ void BuildTemperature(PageFactory& f) {
     PageRegistry& reg = f.Registry();
     QHBoxLayout* row = PageFactory::Row(page);
     Form a(PageFactory::Column(row), reg);
-    a.Title(Utf("Hőmérséklet riasztás"));
-    a.Combo("ComboBox13", Utf("Bemenet Típusa:"), InputTypes(), 1);
-    a.Check("CheckBox13", Utf("Invertált működés"), false);
+    ChannelHead(a, 13, "Hőmérséklet riasztás", 1, "Invertált működés", false);
     a.Check("hkompmax", Utf("Max hőméséklet"), false, false);
     a.Spin("SpinEdit6", Utf("Max [°C]:"), 0, 0, 120)->setEnabled(false);
     a.Edit("riasztas13", Utf("SMS szöveg (max):"), Utf("Homeseklet riasztas max"), 32);
@@ -324,9 +324,7 @@ void BuildMotion(PageFactory& f, const std::string& caption, int n, const char* 
     PageRegistry& reg = f.Registry();
     QHBoxLayout* row = PageFactory::Row(page);
     Form a(PageFactory::Column(row), reg);
-    a.Title(Utf(title));
-    a.Combo(S(N("ComboBox", n)).c_str(), Utf("Bemenet Típusa:"), InputTypes(), 0);
-    a.Check(S(N("CheckBox", n)).c_str(), Utf("Invertált működés"), false);
+    ChannelHead(a, n, title, 0, "Invertált működés", false);
     a.Edit(S(N("riasztas", n)).c_str(), Utf("SMS szöveg:"), Utf("Sebesseg tullepes"), 32);
     if (n == 5) {
         a.Spin("SpinEdit8", Utf("Sebesség határ:"), 120, 10, 250, 1, Utf(" km/h"));

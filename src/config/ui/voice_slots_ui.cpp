@@ -14,7 +14,6 @@
 #include <QMediaPlayer>
 #include <QMediaRecorder>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QUrl>
 #include <QWidget>
 
@@ -22,7 +21,9 @@
 #include <vector>
 
 #include "app/configurator.h"
+#include "app/text_io.h"
 #include "app/ui/qt_host.h"
+#include "config/config_files.h"
 
 namespace morvane {
 
@@ -247,20 +248,10 @@ void VoiceSlotsUi::SaveRecording() {
     const QUrl location = recorder_->actualLocation();
     const QString written = location.isLocalFile() ? location.toLocalFile() : scratch_;
     std::optional<std::vector<uint8_t>> wav;
-    QFile in(written);
-    if (in.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = in.readAll();
-        wav = ToDeviceWav(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-    }
-    bool saved = false;
-    if (wav) {
-        // The old recording stays until the new one is complete.
-        QSaveFile out(Q(saveAs_));
-        saved = out.open(QIODevice::WriteOnly) &&
-                out.write(reinterpret_cast<const char*>(wav->data()), static_cast<qint64>(wav->size())) ==
-                    static_cast<qint64>(wav->size()) &&
-                out.commit();
-    }
+    if (const std::optional<std::string> bytes = ReadWholeFile(written.toStdString()))
+        wav = ToDeviceWav(std::vector<uint8_t>(bytes->begin(), bytes->end()));
+    // The old recording stays until the new one is complete.
+    const bool saved = wav && WriteFileAtomically(saveAs_, *wav).ok;
     DropScratch();
     if (!saved) Status(kSaveFailedText);
 }
