@@ -265,7 +265,9 @@ std::vector<uint8_t> Wav(int format, int channels, int rate, int bits, const std
     auto le = [&w](uint32_t v, int n) {
         for (int i = 0; i < n; ++i) w.push_back(static_cast<uint8_t>(v >> (8 * i)));
     };
-    auto tag = [&w](const char* t) { w.insert(w.end(), t, t + 4); };
+    auto tag = [&w](const char* t) {
+        for (int i = 0; i < 4; ++i) w.push_back(static_cast<uint8_t>(t[i]));
+    };
     const int align = channels * (bits / 8);
     tag("RIFF");
     le(static_cast<uint32_t>(4 + 24 + 12 + 8 + data.size()), 4);
